@@ -1,0 +1,24 @@
+#!/bin/sh
+# Installs the Debian packages named on the command line that are not installed yet.
+# Used by the Makefile so that a fresh Debian machine needs nothing set up by hand.
+set -e
+
+missing=""
+for package in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed"; then
+        missing="$missing $package"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+echo "Installing:$missing"
+if [ "$(id -u)" -eq 0 ]; then
+    sudo=""
+elif command -v sudo >/dev/null; then
+    sudo="sudo"
+else
+    echo "Please install as root:$missing" >&2
+    exit 1
+fi
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <windows.h>
+
+// Reads the two percentages from the settings file beside `module` that bears its name, and
+// stores them as ThresholdOn and ThresholdOff. Keeps the built-in thresholds when the module's
+// own path cannot be had.
+void LoadSettings(HMODULE module);
+
+// Reads the two percentages from `settingsPath`, defaulting each missing one, and stores them.
+void LoadSettingsFromFile(const char* settingsPath);
