@@ -1,9 +1,10 @@
 # The two commands a new user runs; everything else is CMake (see CMakePresets.json).
 
-BUILD_PACKAGES := make cmake g++ g++-mingw-w64-x86-64 libgtest-dev
+BUILD_PACKAGES := make cmake g++ g++-mingw-w64-x86-64 googletest libgtest-dev
+RUN_PACKAGES := wine64
 INSTALL := sh cmake/install-deps.sh
 
-.PHONY: demo test module native-tests build-deps clean
+.PHONY: demo test module native-tests build-deps run-deps clean
 
 demo: module
 	@echo
@@ -11,7 +12,8 @@ demo: module
 	@echo "Install: copy it into the game's plug-in folder (where its plug-in loader looks),"
 	@echo "optionally with a StickShift.ini beside it; see README.md."
 
-test: native-tests module
+# Unit tests natively, then the real module under Wine.
+test: native-tests module run-deps
 	ctest --preset windows
 
 module: build-deps
@@ -25,6 +27,9 @@ native-tests: build-deps
 
 build-deps:
 	@$(INSTALL) $(BUILD_PACKAGES)
+
+run-deps:
+	@$(INSTALL) $(RUN_PACKAGES)
 
 clean:
 	rm -rf build dist

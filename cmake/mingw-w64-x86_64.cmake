@@ -1,10 +1,11 @@
 # Cross-build for 64-bit Windows with Debian's MinGW-w64 (package g++-mingw-w64-x86-64).
+# The posix thread model: GoogleTest, built for the Wine tests, needs std::mutex.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(MINGW_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${MINGW_PREFIX}-gcc)
-set(CMAKE_CXX_COMPILER ${MINGW_PREFIX}-g++)
+set(CMAKE_C_COMPILER ${MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${MINGW_PREFIX}-windres)
 set(CMAKE_DLLTOOL ${MINGW_PREFIX}-dlltool)
 set(CMAKE_OBJDUMP ${MINGW_PREFIX}-objdump)

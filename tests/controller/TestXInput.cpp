@@ -1,0 +1,38 @@
+// A stand-in xinput1_4.dll that answers XInputGetState from the shared TestControllerState.
+
+#include <windows.h>
+#include <xinput.h>
+
+#include "TestController.h"
+
+namespace {
+TestControllerState* Controller = nullptr;
+}
+
+extern "C" DWORD WINAPI XInputGetState(DWORD userIndex, XINPUT_STATE* state) {
+    if (Controller == nullptr)
+        return ERROR_DEVICE_NOT_CONNECTED;
+    InterlockedIncrement(
+        &Controller->calls[userIndex < TestControllerPads ? userIndex : TestControllerPads]);
+    if (userIndex >= TestControllerPads || !Controller->pads[userIndex].connected)
+        return ERROR_DEVICE_NOT_CONNECTED;
+
+    const TestPad& pad = Controller->pads[userIndex];
+    const LONG64 sticks = pad.sticks; // one aligned 64-bit load: both axes from the same move
+    ZeroMemory(state, sizeof *state);
+    state->dwPacketNumber = static_cast<DWORD>(sticks ^ (sticks >> 32));
+    state->Gamepad.wButtons = static_cast<WORD>(pad.buttons);
+    state->Gamepad.bLeftTrigger = static_cast<BYTE>(pad.triggers);
+    state->Gamepad.bRightTrigger = static_cast<BYTE>(pad.triggers >> 8);
+    state->Gamepad.sThumbLX = StickAxis(sticks, 0);
+    state->Gamepad.sThumbLY = StickAxis(sticks, 1);
+    state->Gamepad.sThumbRX = StickAxis(sticks, 2);
+    state->Gamepad.sThumbRY = StickAxis(sticks, 3);
+    return ERROR_SUCCESS;
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH)
+        Controller = OpenTestController();
+    return TRUE;
+}

@@ -1,0 +1,105 @@
+// The real module reads StickShift.ini beside itself; the thresholds it ends up with are found
+// by probing the stick circles.
+
+#include "ModuleTest.h"
+
+using SettingsFile = ModuleTest;
+
+namespace {
+const char* Decoy = "[Settings]\r\nThresholdOnPct=10\r\nThresholdOffPct=5\r\n";
+}
+
+TEST_F(SettingsFile, AbsentFileGivesDefaultsEvenWithSettingsBesideTheHost) {
+    // Files the module must not read: the host program's own name, and the module's name in
+    // the host's folder.
+    const std::string hostIni = ExeFolder() + "\\StickShiftWineTests.ini";
+    const std::string hostFolderIni = ExeFolder() + "\\StickShift.ini";
+    WriteTextFile(hostIni, Decoy);
+    WriteTextFile(hostFolderIni, Decoy);
+    LoadFresh();
+    ExpectThresholds(16383, 13106);
+    DeleteFileA(hostIni.c_str());
+    DeleteFileA(hostFolderIni.c_str());
+}
+
+TEST_F(SettingsFile, BothKeys) {
+    LoadFresh("[Settings]\r\nThresholdOnPct=80\r\nThresholdOffPct=20\r\n");
+    ExpectThresholds(26213, 6553);
+}
+
+TEST_F(SettingsFile, MissingKeyTakesItsDefaultAndOtherSectionsAreIgnored) {
+    LoadFresh("[General]\nThresholdOnPct=10\nThresholdOffPct=5\n[Settings]\nThresholdOffPct=30\n");
+    ExpectThresholds(16383, 9830);
+}
+
+TEST_F(SettingsFile, EmptyFileGivesDefaults) {
+    LoadFresh("");
+    ExpectThresholds(16383, 13106);
+}
+
+TEST_F(SettingsFile, NegativePercentagesActByMagnitude) {
+    LoadFresh("[Settings]\nThresholdOnPct=-60\nThresholdOffPct=-30\n");
+    ExpectThresholds(19660, 9830);
+}
+
+TEST_F(SettingsFile, TextThatIsNotANumberIsTakenAsTheProfileRoutineReadsIt) {
+    // "12abc" reads as 12 (3932 units); "abc" as 0, so no stick position releases the key.
+    LoadFresh("[Settings]\nThresholdOnPct=12abc\nThresholdOffPct=abc\n");
+    MoveLeftStick(3932, 0);
+    ExpectEventsNow(0);
+    MoveLeftStick(3932, 1, 1);
+    ExpectNextEventWithin(false, 1);
+    MoveLeftStick(0, 0, 5);
+    ExpectEventsNow(1);
+}
+
+TEST_F(SettingsFile, AboveHundredOnlyADiagonalCanExceed) {
+    LoadFresh("[Settings]\nThresholdOnPct=110\n"); // 36043 units, beyond one axis
+    MoveLeftStick(32767, 0);
+    MoveLeftStick(-32768, 0);
+    ExpectEventsNow(0);
+    MoveLeftStick(26000, 26000, 1);
+    ExpectNextEventWithin(false, 1);
+    MoveLeftStick(0, 0, 1);
+    ExpectNextEventWithin(true, 2);
+}
+
+TEST_F(SettingsFile, OnCircleBeyondEveryDeflectionNeverPresses) {
+    // 142 % is 46529 units; beyond the 32-bit range the threshold is INT32_MIN.
+    for (const char* on : {"142", "6553801", "-2147483648"}) {
+        SCOPED_TRACE(on);
+        const std::string settings = std::string("[Settings]\nThresholdOnPct=") + on + "\n";
+        const HMODULE module = LoadFresh(settings.c_str());
+        MoveLeftStick(-32768, -32768);
+        MoveLeftStick(32767, 32767);
+        ExpectEventsNow(0);
+        Unload(module);
+    }
+}
+
+TEST_F(SettingsFile, OffCircleBeyondThe32BitRangeReleasesOnTheNextPoll) {
+    LoadFresh("[Settings]\nThresholdOffPct=7000000\n");
+    MoveLeftStick(20000, 0, 1);
+    ASSERT_TRUE(WaitForKeyEvents(6)) << "the key should toggle on every poll";
+}
+
+TEST_F(SettingsFile, OnlyTheLastDotOfTheModuleNameCounts) {
+    const std::string folder = FreshCaseFolder(CaseFolder());
+    PlaceModule(folder + "\\StickShift.alt.dll");
+    WriteTextFile(folder + "\\StickShift.alt.ini",
+                  "[Settings]\nThresholdOnPct=80\nThresholdOffPct=20\n");
+    WriteTextFile(folder + "\\StickShift.ini", Decoy);
+    Load(folder + "\\StickShift.alt.dll");
+    ExpectThresholds(26213, 6553);
+}
+
+TEST_F(SettingsFile, ModuleWithoutExtensionInDottedFolderReadsThePathCutAtThatDot) {
+    const std::string folder = FreshCaseFolder(CaseFolder());
+    CreateDirectoryA((folder + "\\Tools.old").c_str(), nullptr);
+    PlaceModule(folder + "\\Tools.old\\stick");
+    WriteTextFile(folder + "\\Tools.ini", "[Settings]\nThresholdOnPct=80\nThresholdOffPct=20\n");
+    WriteTextFile(folder + "\\Tools.old\\stick.ini", Decoy);
+    // A trailing dot keeps the loader from appending ".dll".
+    Load(folder + "\\Tools.old\\stick.");
+    ExpectThresholds(26213, 6553);
+}

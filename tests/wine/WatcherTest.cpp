@@ -1,0 +1,84 @@
+// The real module's watcher, reading the test controller and injecting Left Shift.
+
+#include "ModuleTest.h"
+
+using Watcher = ModuleTest;
+
+TEST_F(Watcher, PressesBeyondOnAndReleasesInsideOffRadially) {
+    LoadFresh();
+    // 12000 on each axis is inside the "on" circle (16383) on either axis alone, beyond it
+    // as a diagonal; 9000 on each is inside the "off" circle (13106).
+    MoveLeftStick(12000, 0);
+    ExpectEventsNow(0);
+    MoveLeftStick(12000, 12000, 1);
+    ExpectNextEventWithin(false, 1);
+    MoveLeftStick(-10000, -10000);
+    ExpectEventsNow(1);
+    MoveLeftStick(-9000, 9000, 1);
+    ExpectNextEventWithin(true, 2);
+}
+
+TEST_F(Watcher, BandBetweenTheCirclesKeepsEitherState) {
+    LoadFresh();
+    MoveLeftStick(15000, 0); // in the band while released
+    ExpectEventsNow(0);
+    MoveLeftStick(0, -20000, 1);
+    ExpectNextEventWithin(false, 1);
+    MoveLeftStick(0, -15000); // in the band while held
+    MoveLeftStick(-14000, 0);
+    ExpectEventsNow(1);
+    MoveLeftStick(0, 0, 1);
+    ExpectNextEventWithin(true, 2);
+}
+
+TEST_F(Watcher, OneEventPerCrossing) {
+    LoadFresh();
+    MoveLeftStick(30000, 0, 20);
+    MoveLeftStick(32767, -32768, 20);
+    ExpectEventsNow(1);
+    MoveLeftStick(0, 0, 20);
+    ExpectEventsNow(2);
+}
+
+TEST_F(Watcher, ReadsOnlyControllerZero) {
+    TestControllerState& controller = Controller();
+    for (int index = 1; index < TestControllerPads; ++index) {
+        SetLeftStick(controller.pads[index], 32767, 32767);
+        controller.pads[index].connected = 1;
+    }
+    LoadFresh();
+    MoveLeftStick(0, 0, 10);
+    ExpectEventsNow(0);
+    for (int index = 1; index <= TestControllerPads; ++index)
+        EXPECT_EQ(controller.calls[index], 0) << "user index " << index << " was read";
+}
+
+TEST_F(Watcher, IgnoresButtonsTriggersAndTheRightStick) {
+    TestPad& pad = Controller().pads[0];
+    pad.buttons = 0xFFFF;
+    pad.triggers = 0xFFFF;
+    InterlockedExchange64(&pad.sticks, PackSticks(0, 0, -32768, 32767));
+    pad.connected = 1;
+    LoadFresh();
+    ASSERT_TRUE(WaitForPolls(10));
+    ExpectEventsNow(0);
+}
+
+TEST_F(Watcher, AbsentControllerSendsNothingAndAHeldKeyWaitsForALaterRead) {
+    LoadFresh();
+    TestPad& pad = Controller().pads[0];
+    SetLeftStick(pad, 32767, 0); // pushed, but not connected
+    ASSERT_TRUE(WaitForPolls(5)) << "the module should keep polling an absent controller";
+    ExpectEventsNow(0);
+
+    MoveLeftStick(32767, 0, 1);
+    ExpectNextEventWithin(false, 1);
+    pad.connected = 0;
+    SetLeftStick(pad, 0, 0);
+    ASSERT_TRUE(WaitForPolls(10));
+    ExpectEventsNow(1);
+    EXPECT_TRUE(LeftShiftSettles(true));
+
+    pad.connected = 1;
+    ExpectNextEventWithin(true, 2);
+}

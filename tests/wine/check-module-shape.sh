@@ -1,0 +1,28 @@
+#!/bin/sh
+# check-module-shape.sh OBJDUMP MODULE: the DLL must be drop-in: no exports, XInputGetState
+# bound by ordinal 2, and only system DLLs imported.
+objdump=$1
+module=$2
+dump=$("$objdump" -p "$module") || exit 1
+status=0
+fail() { echo "FAIL: $*"; status=1; }
+
+echo "$dump" | grep -q "PE32+" || fail "not a 64-bit module"
+
+exported=$(echo "$dump" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' | tail -n +2 | grep -c '\[')
+[ "$exported" -eq 0 ] || fail "exports $exported names"
+
+imports=$(echo "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
+for dll in $imports; do
+    case $dll in
+    kernel32.dll | user32.dll | xinput1_4.dll | msvcrt.dll | ucrtbase.dll | api-ms-win-crt-*.dll) ;;
+    *) fail "imports $dll, which is not a system DLL" ;;
+    esac
+done
+echo "imports: $imports"
+
+echo "$dump" | sed -n '/DLL Name: xinput1_4.dll/,/^$/p' | grep -Eq '^[[:space:]]+[0-9a-f]+[[:space:]]+0*2[[:space:]]+<none>' ||
+    fail "XInputGetState is not imported by ordinal 2"
+
+[ $status -eq 0 ] && echo "module shape ok"
+exit $status
