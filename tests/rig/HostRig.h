@@ -1,0 +1,37 @@
+#pragma once
+
+// What every host program of the rig uses (tests, demo, benchmark): a keyboard hook that sees
+// each key event injected on this desktop, and the test controller driven from the host side.
+
+#include <windows.h>
+
+#include <cstddef>
+#include <vector>
+
+#include "TestController.h"
+
+struct KeyEvent {
+    DWORD vkCode;
+    DWORD scanCode;
+    DWORD flags; // LLKHF_*
+    bool up;
+    ULONGLONG when; // QueryPerformanceCounter ticks
+};
+
+// Installs a low-level keyboard hook on a thread of its own, with its own message loop, so
+// that the thread which loads and unloads the module never has to run the hook.
+void StartKeyboardWatch();
+std::vector<KeyEvent> KeyEvents();
+void ClearKeyEvents();
+// True once at least `count` events have been seen, false after `timeoutMs`.
+bool WaitForKeyEvents(std::size_t count, DWORD timeoutMs = 2000);
+
+// The desktop's key state follows an injected event only after the hooks have seen it: waits
+// up to `timeoutMs` for Left Shift to be down (or up), and tells whether it is.
+bool LeftShiftSettles(bool down, DWORD timeoutMs = 1000);
+
+TestControllerState& Controller();
+void ResetController();
+// Waits until controller 0 has been read `count` more times, so that the module has seen the
+// current state; false after `timeoutMs`.
+bool WaitForPolls(int count, DWORD timeoutMs = 2000);
