@@ -3,14 +3,21 @@
 BUILD_PACKAGES := make cmake g++ g++-mingw-w64-x86-64 googletest libgtest-dev
 RUN_PACKAGES := wine64
 INSTALL := sh cmake/install-deps.sh
+MAKEFLAGS += --no-print-directory
 
-.PHONY: demo test module native-tests build-deps run-deps clean
+.PHONY: demo test package module native-tests build-deps run-deps clean
 
-demo: module
-	@echo
-	@echo "Built build/windows/StickShift.dll"
-	@echo "Install: copy it into the game's plug-in folder (where its plug-in loader looks),"
-	@echo "optionally with a StickShift.ini beside it; see README.md."
+# The settings the demo's module reads: the shipped sample unless SETTINGS names another file.
+SETTINGS ?= package/StickShift.ini
+
+demo: module run-deps
+	@sh cmake/run-demo.sh build/windows "$(SETTINGS)"
+	@echo "The module itself: build/windows/StickShift.dll (make package: the zip for Windows)"
+
+package: module
+	rm -rf dist
+	cpack --config build/windows/CPackConfig.cmake -B dist
+	rm -rf dist/_CPack_Packages
 
 # Unit tests natively, then the real module under Wine.
 test: native-tests module run-deps

@@ -1,6 +1,20 @@
 # StickShift.dll: a drop-in plug-in that depends on system DLLs alone and exports nothing.
 
+enable_language(RC)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0602)
+
+# No C++ runtime DLLs beside our programs: the GCC runtimes and winpthread go in statically.
+set(STATIC_RUNTIME_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
+
+# Gives a program a version resource, so that Windows' file properties say what it is.
+function(add_version_resource target file_name description file_type)
+    set(VERSION_FILE_NAME ${file_name})
+    set(VERSION_DESCRIPTION ${description})
+    set(VERSION_FILE_TYPE ${file_type})
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/VersionInfo.rc.in
+        ${CMAKE_CURRENT_BINARY_DIR}/${target}VersionInfo.rc @ONLY)
+    target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}VersionInfo.rc)
+endfunction()
 
 # Import library that binds XInputGetState by ordinal 2 of xinput1_4.dll.
 set(XINPUT_IMPORT_LIB ${CMAKE_BINARY_DIR}/libxinput1_4_ordinal.a)
@@ -11,17 +25,19 @@ add_custom_command(
     COMMENT "Making the xinput1_4.dll import library (by ordinal)")
 add_custom_target(XInputImportLib DEPENDS ${XINPUT_IMPORT_LIB})
 
-# No C++ runtime DLLs beside the module: the GCC runtimes and winpthread go in statically.
-set(STATIC_RUNTIME_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
+# The settings file and the shared values, read by the module and its Windows tools alike.
+add_library(StickShiftSettings STATIC
+    src/settings/LoadSettings.cpp
+    src/shared/SharedValues.cpp)
+target_link_libraries(StickShiftSettings PUBLIC StickShiftLogic)
 
 add_library(StickShift SHARED
     src/entry/ModuleEntry.cpp
-    src/watcher/StickWatcher.cpp
-    src/settings/LoadSettings.cpp
-    src/shared/SharedValues.cpp)
+    src/watcher/StickWatcher.cpp)
+add_version_resource(StickShift StickShift.dll "${PROJECT_DESCRIPTION}" VFT_DLL)
 set_target_properties(StickShift PROPERTIES PREFIX "" IMPORT_PREFIX "" IMPORT_SUFFIX ".dll.a")
 add_dependencies(StickShift XInputImportLib)
-target_link_libraries(StickShift PRIVATE StickShiftLogic ${XINPUT_IMPORT_LIB})
+target_link_libraries(StickShift PRIVATE StickShiftSettings ${XINPUT_IMPORT_LIB})
 # Without this, MinGW's linker exports every global when nothing is marked for export.
 target_link_options(StickShift PRIVATE ${STATIC_RUNTIME_LINK_OPTIONS} -Wl,--exclude-all-symbols
     $<$<CONFIG:MinSizeRel,Release>:-s>)

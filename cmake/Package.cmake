@@ -1,0 +1,15 @@
+# What a Windows user downloads: dist/StickShift-VERSION-win64.zip (make package).
+
+configure_file(${PROJECT_SOURCE_DIR}/package/README.txt.in ${CMAKE_BINARY_DIR}/README.txt @ONLY)
+
+install(TARGETS StickShift RUNTIME DESTINATION .)
+install(FILES
+    ${PROJECT_SOURCE_DIR}/package/StickShift.ini
+    ${CMAKE_BINARY_DIR}/README.txt
+    DESTINATION .)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_FILE_NAME "StickShift-${PROJECT_VERSION}-win64")
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_STRIP_FILES ON)
+include(CPack)

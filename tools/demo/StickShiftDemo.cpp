@@ -1,0 +1,272 @@
+// Shows StickShift.dll at work under a stand-in controller: moves the stick along a scripted
+// path, prints a live timeline of the stick and of the Left Shift events that the module
+// injects (as a keyboard hook sees them), and draws the path over the two circles as an SVG
+// picture.
+//
+// Usage: StickShiftDemo.exe MODULE_PATH SVG_PATH
+
+#include <windows.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "HostRig.h"
+#include "settings/LoadSettings.h"
+#include "shared/SharedValues.h"
+#include "watcher/ShiftDecision.h"
+
+namespace {
+
+constexpr double FullScale = 32767.0;
+constexpr double Pi = 3.14159265358979323846;
+constexpr DWORD StepMs = 10;
+constexpr int PrintEverySteps = 20;
+
+// One leg of the script, in polar form so that a leg can move outwards, inwards or round.
+struct Leg {
+    const char* caption;
+    DWORD durationMs;
+    double fromPercent, fromDegrees, toPercent, toDegrees;
+    bool connected;
+};
+
+struct PathPoint {
+    SHORT x, y;
+    bool connected, held;
+};
+
+struct Mark {
+    SHORT x, y;
+    bool up;
+    double seconds;
+};
+
+double DeflectionPercent(SHORT x, SHORT y) {
+    return std::sqrt(static_cast<double>(SquaredDeflection(x, y))) / FullScale * 100.0;
+}
+
+double ThresholdPercent(std::int32_t threshold) {
+    return std::fabs(static_cast<double>(threshold)) / FullScale * 100.0;
+}
+
+SHORT Axis(double percent, double degrees, bool cosine) {
+    const double radians = degrees * Pi / 180.0;
+    const double value =
+        percent / 100.0 * FullScale * (cosine ? std::cos(radians) : std::sin(radians));
+    return static_cast<SHORT>(std::lround(value < -32768.0    ? -32768.0
+                                          : value > FullScale ? FullScale
+                                                              : value));
+}
+
+double Seconds(const LARGE_INTEGER& start, ULONGLONG ticks) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(static_cast<LONGLONG>(ticks) - start.QuadPart) /
+           static_cast<double>(frequency.QuadPart);
+}
+
+double SecondsSince(const LARGE_INTEGER& start) {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return Seconds(start, static_cast<ULONGLONG>(now.QuadPart));
+}
+
+std::vector<Leg> Script(double onPercent, double offPercent) {
+    // Within 0..100 % for the path; settings beyond that still run, with captions to match.
+    const double on = onPercent > 100.0 ? 100.0 : onPercent;
+    const double off = offPercent > 100.0 ? 100.0 : offPercent;
+    const double band = (on + off) / 2.0;
+    return {
+        {"at rest", 600, 0, 0, 0, 0, true},
+        {"slow push out past the \"on\" circle", 2000, 0, 0, 95, 0, true},
+        {"ease back into the band between the circles", 500, 95, 0, band, 0, true},
+        {"hover in the band", 1200, band, 0, band, 70, true},
+        {"ease inside the \"off\" circle", 800, band, 70, off * 0.6, 70, true},
+        {"back to rest", 400, off * 0.6, 70, 0, 70, true},
+        {"diagonal push", 1000, 0, -45, 90, -45, true},
+        {"hold", 300, 90, -45, 90, -45, true},
+        {"back to rest", 700, 90, -45, 0, -45, true},
+        {"push out", 800, 0, 135, 90, 135, true},
+        {"controller unplugged while held; the stick moves on", 700, 90, 135, 90, 200, false},
+        {"stick let go, still unplugged", 500, 90, 200, 0, 200, false},
+        {"controller plugged back in, at rest", 600, 0, 200, 0, 200, true},
+        {"push out", 800, 0, 250, 90, 250, true},
+        {"hold", 400, 90, 250, 90, 250, true},
+    };
+}
+
+void PrintEvent(const KeyEvent& event, double seconds, SHORT x, SHORT y) {
+    std::printf("%7.2f s   >>> Left Shift %-4s %s  (stick at %.1f %%)\n", seconds,
+                event.up ? "UP" : "DOWN",
+                event.vkCode == VK_LSHIFT && (event.flags & LLKHF_INJECTED) ? "injected"
+                                                                            : "unexpected key!",
+                DeflectionPercent(x, y));
+}
+
+// Maps stick units onto the picture: the stick's square spans 40..560, Y pointing up.
+double PictureX(double x) {
+    return 300.0 + x / 32768.0 * 260.0;
+}
+double PictureY(double y) {
+    return 300.0 - y / 32768.0 * 260.0;
+}
+
+void WriteSvg(const char* path, const std::vector<PathPoint>& points,
+              const std::vector<Mark>& marks) {
+    FILE* svg = std::fopen(path, "w");
+    if (svg == nullptr) {
+        std::printf("cannot write %s\n", path);
+        return;
+    }
+    const double onRadius = std::fabs(static_cast<double>(ThresholdOn)) / 32768.0 * 260.0;
+    const double offRadius = std::fabs(static_cast<double>(ThresholdOff)) / 32768.0 * 260.0;
+    std::fprintf(svg,
+                 "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"600\" height=\"680\" "
+                 "viewBox=\"0 0 600 680\" font-family=\"sans-serif\" font-size=\"14\">\n"
+                 "<rect width=\"600\" height=\"680\" fill=\"white\"/>\n"
+                 "<text x=\"300\" y=\"26\" text-anchor=\"middle\" font-size=\"17\">"
+                 "StickShift: left stick path and Left Shift</text>\n"
+                 "<rect x=\"40\" y=\"40\" width=\"520\" height=\"520\" fill=\"#f6f6f6\" "
+                 "stroke=\"#999\"/>\n"
+                 "<line x1=\"40\" y1=\"300\" x2=\"560\" y2=\"300\" stroke=\"#ccc\"/>\n"
+                 "<line x1=\"300\" y1=\"40\" x2=\"300\" y2=\"560\" stroke=\"#ccc\"/>\n"
+                 "<circle cx=\"300\" cy=\"300\" r=\"%.1f\" fill=\"none\" stroke=\"#1f77b4\" "
+                 "stroke-width=\"2\" stroke-dasharray=\"6 4\"/>\n"
+                 "<circle cx=\"300\" cy=\"300\" r=\"%.1f\" fill=\"none\" stroke=\"#d62728\" "
+                 "stroke-width=\"2\"/>\n",
+                 offRadius, onRadius);
+
+    // The path, in runs of one style: orange while the module holds Left Shift, grey while it
+    // does not, dotted while the controller is unplugged.
+    for (size_t runStart = 0; runStart + 1 < points.size();) {
+        const PathPoint& first = points[runStart + 1];
+        size_t runEnd = runStart + 1;
+        while (runEnd + 1 < points.size() && points[runEnd + 1].held == first.held &&
+               points[runEnd + 1].connected == first.connected)
+            ++runEnd;
+        std::fprintf(svg, "<polyline fill=\"none\" stroke=\"%s\" stroke-width=\"3\"%s points=\"",
+                     first.held ? "#ff7f0e" : "#888",
+                     first.connected ? "" : " stroke-dasharray=\"3 6\"");
+        for (size_t i = runStart; i <= runEnd; ++i)
+            std::fprintf(svg, "%.1f,%.1f ", PictureX(points[i].x), PictureY(points[i].y));
+        std::fprintf(svg, "\"/>\n");
+        runStart = runEnd;
+    }
+    // Each mark is labelled to one side of the stick's direction, presses and releases to
+    // opposite sides, so that a press and a release on the same ray stay apart.
+    for (const Mark& mark : marks) {
+        const double direction =
+            std::atan2(static_cast<double>(mark.y), static_cast<double>(mark.x));
+        const double side = direction + (mark.up ? -Pi / 2 : Pi / 2);
+        const double labelX = PictureX(mark.x) + 14 * std::cos(side);
+        const double labelY = PictureY(mark.y) - 14 * std::sin(side) + 4;
+        std::fprintf(
+            svg,
+            "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"7\" fill=\"%s\" stroke=\"black\"/>\n"
+            "<text x=\"%.1f\" y=\"%.1f\" font-size=\"12\" text-anchor=\"%s\">%s %.1fs</text>\n",
+            PictureX(mark.x), PictureY(mark.y), mark.up ? "#2ca02c" : "#ff7f0e", labelX, labelY,
+            std::cos(side) >= 0 ? "start" : "end", mark.up ? "up" : "down", mark.seconds);
+    }
+    std::fprintf(svg,
+                 "<g font-size=\"13\">\n"
+                 "<line x1=\"40\" y1=\"590\" x2=\"70\" y2=\"590\" stroke=\"#d62728\" "
+                 "stroke-width=\"2\"/><text x=\"78\" y=\"595\">\"on\" circle: %.1f %% (%ld "
+                 "units), Left Shift down beyond it</text>\n"
+                 "<line x1=\"40\" y1=\"612\" x2=\"70\" y2=\"612\" stroke=\"#1f77b4\" "
+                 "stroke-width=\"2\" stroke-dasharray=\"6 4\"/><text x=\"78\" y=\"617\">\"off\" "
+                 "circle: %.1f %% (%ld units), Left Shift up inside it</text>\n"
+                 "<line x1=\"40\" y1=\"634\" x2=\"70\" y2=\"634\" stroke=\"#ff7f0e\" "
+                 "stroke-width=\"3\"/><text x=\"78\" y=\"639\">stick path while Left Shift is "
+                 "held; grey while up, dotted while unplugged</text>\n"
+                 "<circle cx=\"55\" cy=\"656\" r=\"6\" fill=\"#ff7f0e\" stroke=\"black\"/>"
+                 "<text x=\"78\" y=\"661\">Left Shift down</text>\n"
+                 "<circle cx=\"215\" cy=\"656\" r=\"6\" fill=\"#2ca02c\" stroke=\"black\"/>"
+                 "<text x=\"230\" y=\"661\">Left Shift up, as a keyboard hook saw them</text>\n"
+                 "</g>\n</svg>\n",
+                 ThresholdPercent(ThresholdOn), static_cast<long>(ThresholdOn),
+                 ThresholdPercent(ThresholdOff), static_cast<long>(ThresholdOff));
+    std::fclose(svg);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: StickShiftDemo.exe MODULE_PATH SVG_PATH\n");
+        return 2;
+    }
+    char modulePath[MAX_PATH];
+    GetFullPathNameA(argv[1], MAX_PATH, modulePath, nullptr);
+
+    StartKeyboardWatch();
+    ResetController();
+    HMODULE module = LoadLibraryA(modulePath);
+    if (module == nullptr) {
+        std::fprintf(stderr, "cannot load %s (error %lu)\n", modulePath, GetLastError());
+        return 1;
+    }
+    // The circles come from the very settings file the module read, by the module's own code.
+    LoadSettings(module);
+    std::printf("StickShift.dll loaded from %s\n", modulePath);
+    std::printf("\"on\" circle %.1f %% (%ld stick units), \"off\" circle %.1f %% (%ld)\n\n",
+                ThresholdPercent(ThresholdOn), static_cast<long>(ThresholdOn),
+                ThresholdPercent(ThresholdOff), static_cast<long>(ThresholdOff));
+    std::printf("   time    stick X  stick Y  deflection\n");
+
+    TestPad& pad = Controller().pads[0];
+    std::vector<PathPoint> points;
+    std::vector<Mark> marks;
+    size_t eventsSeen = 0;
+    bool held = false;
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+
+    auto reportNewEvents = [&](SHORT x, SHORT y) {
+        const std::vector<KeyEvent> events = KeyEvents();
+        for (; eventsSeen < events.size(); ++eventsSeen) {
+            const KeyEvent& event = events[eventsSeen];
+            const double seconds = Seconds(start, event.when);
+            PrintEvent(event, seconds, x, y);
+            marks.push_back({x, y, event.up, seconds});
+            held = !event.up;
+        }
+    };
+
+    for (const Leg& leg : Script(ThresholdPercent(ThresholdOn), ThresholdPercent(ThresholdOff))) {
+        std::printf("%7.2f s   --- %s\n", SecondsSince(start), leg.caption);
+        const DWORD steps = leg.durationMs / StepMs;
+        for (DWORD step = 1; step <= steps; ++step) {
+            const double t = static_cast<double>(step) / steps;
+            const double percent = leg.fromPercent + (leg.toPercent - leg.fromPercent) * t;
+            const double degrees = leg.fromDegrees + (leg.toDegrees - leg.fromDegrees) * t;
+            const SHORT x = Axis(percent, degrees, true);
+            const SHORT y = Axis(percent, degrees, false);
+            SetLeftStick(pad, x, y);
+            pad.connected = leg.connected;
+            Sleep(StepMs);
+            reportNewEvents(x, y);
+            points.push_back({x, y, leg.connected, held});
+            if (step % PrintEverySteps == 0)
+                std::printf("%7.2f s   %7d  %7d  %6.1f %%%s%s\n", SecondsSince(start), x, y,
+                            DeflectionPercent(x, y), held ? "   Left Shift held" : "",
+                            leg.connected ? "" : "   (unplugged)");
+            std::fflush(stdout);
+        }
+    }
+
+    const PathPoint last = points.back();
+    std::printf("%7.2f s   --- unload the module while Left Shift is held\n", SecondsSince(start));
+    FreeLibrary(module);
+    WaitForKeyEvents(eventsSeen + 1, 500);
+    reportNewEvents(last.x, last.y);
+
+    size_t presses = 0;
+    for (const Mark& mark : marks)
+        presses += mark.up ? 0 : 1;
+    std::printf("\n%zu presses, %zu releases; Left Shift is %s.\n", presses, marks.size() - presses,
+                LeftShiftSettles(false) ? "up" : "STILL DOWN");
+    WriteSvg(argv[2], points, marks);
+    return presses > 0 && marks.size() == 2 * presses ? 0 : 1;
+}
