@@ -100,7 +100,7 @@ TEST_F(Lifecycle, ProcessExitWhileHeldLeavesLeftShiftUp) {
     PlaceLeftStick(0, 32767);
 
     HANDLE child =
-        StartChild("--exit-while-loaded \"" + folder + "\\StickShift.dll\" " + exitEventName);
+        StartChild("--exit-while-loaded \"" + folder + "\\StickShift.dll\" 10000 " + exitEventName);
     ASSERT_NE(child, nullptr);
     ExpectNextEventWithin(false, 1, 5000); // the child's watcher pressed
     EXPECT_TRUE(LeftShiftSettles(true));

@@ -3,27 +3,34 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "WineHarness.h"
 
 namespace {
 
-// Child host: loads the module, then, when the parent says so, ends the whole process with
-// the module still loaded.
-int ExitWhileLoaded(const char* modulePath, const char* exitEventName) {
-    HANDLE exitNow = OpenEventA(SYNCHRONIZE, FALSE, exitEventName);
-    if (exitNow == nullptr || LoadLibraryA(modulePath) == nullptr)
+// Child host: loads the module, waits until the parent sets the named event (or, when the name
+// is "-", for the time given), then ends the whole process with the module still loaded.
+int ExitWhileLoaded(const char* modulePath, const char* waitMs, const char* exitEventName) {
+    HANDLE exitNow = std::strcmp(exitEventName, "-") == 0
+                         ? nullptr
+                         : OpenEventA(SYNCHRONIZE, FALSE, exitEventName);
+    if (LoadLibraryA(modulePath) == nullptr)
         return 3;
-    WaitForSingleObject(exitNow, 10000);
+    const DWORD wait = static_cast<DWORD>(std::atoi(waitMs));
+    if (exitNow != nullptr)
+        WaitForSingleObject(exitNow, wait);
+    else
+        Sleep(wait);
     ExitProcess(0);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && std::strcmp(argv[1], "--exit-while-loaded") == 0)
-        return ExitWhileLoaded(argv[2], argv[3]);
+    if (argc == 5 && std::strcmp(argv[1], "--exit-while-loaded") == 0)
+        return ExitWhileLoaded(argv[2], argv[3], argv[4]);
 
     ::testing::InitGoogleTest(&argc, argv);
     // The module must bind to the test controller beside this program, not to Wine's own.

@@ -1,0 +1,104 @@
+// The decision over long random stick paths and random threshold pairs, against a reference
+// model that measures the stick with long doubles (exact for these magnitudes) instead of
+// 64-bit squares. STICKSHIFT_PROPERTY_PATHS sets how many paths (make bench runs many more).
+
+#include "watcher/ShiftDecision.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+
+namespace {
+
+int PathCount() {
+    const char* count = std::getenv("STICKSHIFT_PROPERTY_PATHS");
+    return count != nullptr ? std::atoi(count) : 300;
+}
+
+struct ReferenceModel {
+    long double onRadius, offRadius;
+    bool held = false;
+
+    // Returns +1 for a press, -1 for a release, 0 for nothing.
+    int Poll(std::int16_t x, std::int16_t y) {
+        const long double distanceSquared =
+            static_cast<long double>(x) * x + static_cast<long double>(y) * y;
+        if (!held && distanceSquared > onRadius * onRadius) {
+            held = true;
+            return +1;
+        }
+        if (held && distanceSquared < offRadius * offRadius) {
+            held = false;
+            return -1;
+        }
+        return 0;
+    }
+};
+
+std::int32_t RandomThreshold(std::mt19937_64& random) {
+    static const std::int32_t notable[] = {0,         1,      -1,    13106,      16383, -16383,
+                                           32767,     -32768, 46340, 46341,      46529, INT32_MAX,
+                                           INT32_MIN, 21844,  14000, -2147483647};
+    switch (random() % 3) {
+    case 0:
+        return notable[random() % (sizeof notable / sizeof notable[0])];
+    case 1:
+        return static_cast<std::int32_t>(random() % 100000) - 50000;
+    default:
+        return static_cast<std::int32_t>(random());
+    }
+}
+
+std::int16_t Clamp(long value) {
+    return static_cast<std::int16_t>(value < -32768 ? -32768 : value > 32767 ? 32767 : value);
+}
+
+} // namespace
+
+TEST(ShiftDecisionProperty, MatchesTheReferenceModelOnRandomPaths) {
+    std::mt19937_64 random(20261208);
+    const int paths = PathCount();
+    for (int path = 0; path < paths; ++path) {
+        const std::int32_t on = RandomThreshold(random);
+        const std::int32_t off = RandomThreshold(random);
+        ReferenceModel model{static_cast<long double>(on), static_cast<long double>(off)};
+        const std::int64_t onSquared = SquareThreshold(on);
+        const std::int64_t offSquared = SquareThreshold(off);
+        bool held = false;
+        std::int16_t x = 0, y = 0;
+
+        for (int poll = 0; poll < 2000; ++poll) {
+            // Mostly small moves, sometimes a jump anywhere, to an extreme, or onto a circle.
+            switch (random() % 16) {
+            case 0:
+                x = static_cast<std::int16_t>(random());
+                y = static_cast<std::int16_t>(random());
+                break;
+            case 1:
+                x = random() % 2 ? -32768 : 32767;
+                y = random() % 2 ? -32768 : 32767;
+                break;
+            case 2:
+                x = Clamp(random() % 2 ? on : off);
+                y = 0;
+                break;
+            default:
+                x = Clamp(x + static_cast<long>(random() % 4001) - 2000);
+                y = Clamp(y + static_cast<long>(random() % 4001) - 2000);
+            }
+
+            const ShiftEvent event =
+                DecideShift(held, SquaredDeflection(x, y), onSquared, offSquared);
+            const int expected = model.Poll(x, y);
+            ASSERT_EQ(event == ShiftPress     ? +1
+                      : event == ShiftRelease ? -1
+                                              : 0,
+                      expected)
+                << "on " << on << " off " << off << " poll " << poll << " at (" << x << ", " << y
+                << ") held " << held;
+            if (event != NoShiftEvent)
+                held = event == ShiftPress;
+        }
+    }
+}
