@@ -2,7 +2,7 @@
 
 configure_file(${PROJECT_SOURCE_DIR}/package/README.txt.in ${CMAKE_BINARY_DIR}/README.txt @ONLY)
 
-install(TARGETS StickShift RUNTIME DESTINATION .)
+install(TARGETS StickShift StickShiftProbe RUNTIME DESTINATION .)
 install(FILES
     ${PROJECT_SOURCE_DIR}/package/StickShift.ini
     ${CMAKE_BINARY_DIR}/README.txt

@@ -1,15 +1,19 @@
 #include "settings/LoadSettings.h"
 
-#include "settings/SettingsRules.h"
 #include "shared/SharedValues.h"
 
 void LoadSettings(HMODULE module) {
+    char settingsPath[SettingsPathCapacity];
+    if (SettingsPathOf(module, settingsPath))
+        LoadSettingsFromFile(settingsPath);
+}
+
+bool SettingsPathOf(HMODULE module, char (&settingsPath)[SettingsPathCapacity]) {
     char modulePath[ModulePathCapacity];
     if (GetModuleFileNameA(module, modulePath, ModulePathCapacity) == 0)
-        return;
-    char settingsPath[SettingsPathCapacity];
+        return false;
     BuildSettingsPath(modulePath, settingsPath);
-    LoadSettingsFromFile(settingsPath);
+    return true;
 }
 
 void LoadSettingsFromFile(const char* settingsPath) {

@@ -5,6 +5,10 @@
 // The decision of one poll, free of any platform call so that it is shared by the module,
 // its companion tools and the tests.
 
+// Only the first controller is read, with a fixed pause after every poll.
+constexpr unsigned long ControllerIndex = 0;
+constexpr unsigned long PollPauseMs = 10;
+
 enum ShiftEvent { NoShiftEvent, ShiftPress, ShiftRelease };
 
 // Widened before squaring, so a negative threshold acts like its magnitude and nothing overflows.

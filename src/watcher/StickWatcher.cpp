@@ -9,9 +9,6 @@
 
 namespace {
 
-constexpr DWORD ControllerIndex = 0;
-constexpr DWORD PollPauseMs = 10;
-
 // Marked down before the press is sent and up only after the release is sent, so that a thread
 // ended between the two steps leaves the mark down and detach sends the release it missed.
 std::atomic<bool> ShiftHeld{false};

@@ -19,3 +19,8 @@ void PlaceModule(const std::string& path);
 
 // Runs this test program again as a child with the given arguments; returns its process handle.
 HANDLE StartChild(const std::string& arguments);
+
+// Runs `program` in `folder` to its end, collecting what it prints; false if it cannot start or
+// does not end within `timeoutMs`.
+bool RunProgram(const std::string& program, const std::string& arguments, const std::string& folder,
+                std::string& output, DWORD& exitCode, DWORD timeoutMs = 10000);

@@ -1,6 +1,6 @@
 #!/bin/sh
-# check-module-shape.sh OBJDUMP MODULE: the DLL must be drop-in: no exports, XInputGetState
-# bound by ordinal 2, and only system DLLs imported.
+# check-module-shape.sh OBJDUMP MODULE: what we ship must be drop-in: no exports,
+# XInputGetState bound by ordinal 2, and only system DLLs imported.
 objdump=$1
 module=$2
 dump=$("$objdump" -p "$module") || exit 1

@@ -1,0 +1,144 @@
+// StickShiftProbe: shows the left stick as StickShift.dll sees it, with the module's own
+// settings and decision code, so that users can choose the two percentages. Injects nothing.
+//
+//   StickShiftProbe [--settings PATH] [--count N]
+
+#include <windows.h>
+#include <xinput.h>
+
+#include <conio.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "settings/LoadSettings.h"
+#include "shared/SharedValues.h"
+#include "watcher/ShiftDecision.h"
+
+namespace {
+
+constexpr double FullScale = 32767.0;
+constexpr int BarWidth = 40; // 0 to 100 % of full scale
+
+volatile bool StopRequested = false;
+
+BOOL WINAPI OnConsoleControl(DWORD) {
+    StopRequested = true;
+    return TRUE;
+}
+
+double Percent(double stickUnits) {
+    return stickUnits / FullScale * 100.0;
+}
+
+bool HasKey(const char* settingsPath, const char* key) {
+    char value[16];
+    return GetPrivateProfileStringA(SettingsSection, key, "", value, sizeof value, settingsPath) >
+           0;
+}
+
+void PrintThreshold(const char* circle, std::int32_t threshold, const char* key, bool fromFile) {
+    std::printf("  %-5s circle: %6.1f %% = %6ld stick units  (%s %s)\n", circle, Percent(threshold),
+                static_cast<long>(threshold), key, fromFile ? "from the file" : "default");
+}
+
+// '#' up to the deflection, ':' at the "off" circle, '|' at the "on" circle.
+std::string Bar(double deflectionPercent) {
+    std::string bar(BarWidth, '.');
+    const auto column = [](double percent) {
+        return static_cast<int>(std::lround(std::fabs(percent) / 100.0 * (BarWidth - 1)));
+    };
+    for (int i = 0; i < BarWidth && i <= column(deflectionPercent); ++i)
+        bar[i] = deflectionPercent > 0 ? '#' : '.';
+    const int off = column(Percent(ThresholdOff));
+    const int on = column(Percent(ThresholdOn));
+    if (off < BarWidth)
+        bar[off] = ':';
+    if (on < BarWidth)
+        bar[on] = '|';
+    return "[" + bar + "]";
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: StickShiftProbe [--settings PATH] [--count N]\n"
+                         "  --settings PATH  read the settings from PATH (for example "
+                         "StickShift.ini)\n"
+                         "                   instead of StickShiftProbe.ini beside this program\n"
+                         "  --count N        print N readings, one per line, and exit\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const char* settingsArgument = nullptr;
+    long count = -1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--settings") == 0 && i + 1 < argc)
+            settingsArgument = argv[++i];
+        else if (std::strcmp(argv[i], "--count") == 0 && i + 1 < argc)
+            count = std::strtol(argv[++i], nullptr, 10);
+        else
+            return Usage();
+    }
+
+    // The same reading as the module's: a relative name would send the profile routine to
+    // the Windows folder, so the file named on the command line is made absolute first.
+    char settingsPath[SettingsPathCapacity] = "";
+    if (settingsArgument != nullptr)
+        GetFullPathNameA(settingsArgument, SettingsPathCapacity, settingsPath, nullptr);
+    else
+        SettingsPathOf(nullptr, settingsPath);
+    LoadSettingsFromFile(settingsPath);
+
+    std::printf("StickShiftProbe: the left stick as StickShift.dll sees it. Esc or Ctrl+C ends.\n");
+    const bool fileFound = GetFileAttributesA(settingsPath) != INVALID_FILE_ATTRIBUTES;
+    if (fileFound)
+        std::printf("Settings from %s\n", settingsPath);
+    else
+        std::printf("No settings file at %s: the defaults apply\n", settingsPath);
+    PrintThreshold("\"on\"", ThresholdOn, ThresholdOnKey,
+                   fileFound && HasKey(settingsPath, ThresholdOnKey));
+    PrintThreshold("\"off\"", ThresholdOff, ThresholdOffKey,
+                   fileFound && HasKey(settingsPath, ThresholdOffKey));
+    std::printf(
+        "Bar: deflection from 0 to 100 %%, ':' the \"off\" circle, '|' the \"on\" circle.\n\n");
+    std::fflush(stdout);
+
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+    const std::int64_t onSquared = SquareThreshold(ThresholdOn);
+    const std::int64_t offSquared = SquareThreshold(ThresholdOff);
+    // Live, one line is rewritten in place, padded to wipe out a longer earlier one.
+    const bool live = count < 0;
+    char line[160];
+    bool held = false;
+
+    for (long reading = 0; count < 0 || reading < count; ++reading) {
+        XINPUT_STATE sample = {};
+        if (XInputGetState(ControllerIndex, &sample) == ERROR_SUCCESS) {
+            const SHORT x = sample.Gamepad.sThumbLX;
+            const SHORT y = sample.Gamepad.sThumbLY;
+            const std::int64_t deflection = SquaredDeflection(x, y);
+            const ShiftEvent event = DecideShift(held, deflection, onSquared, offSquared);
+            if (event != NoShiftEvent)
+                held = event == ShiftPress;
+            const double percent = Percent(std::sqrt(static_cast<double>(deflection)));
+            std::snprintf(line, sizeof line, "X %6d  Y %6d  deflection %5.1f %%  %s  Left Shift %s",
+                          x, y, percent, Bar(percent).c_str(), held ? "down" : "up");
+        } else {
+            std::snprintf(line, sizeof line, "No controller at index 0: waiting for one...");
+        }
+        std::printf("%-*s%s", live ? 110 : 0, line, live ? "\r" : "\n");
+        std::fflush(stdout);
+
+        Sleep(PollPauseMs);
+        if (StopRequested || (_kbhit() && _getch() == 27))
+            break;
+    }
+    if (live)
+        std::printf("\n");
+    return 0;
+}
