@@ -25,22 +25,6 @@ constexpr int Unloads = 20;
 HMODULE Module = nullptr;
 char ModulePath[MAX_PATH];
 
-double Frequency() {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(frequency.QuadPart);
-}
-
-ULONGLONG Ticks() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<ULONGLONG>(now.QuadPart);
-}
-
-double TicksToMs(LONGLONG ticks) {
-    return 1000.0 * static_cast<double>(ticks) / Frequency();
-}
-
 void Fail(const char* what) {
     std::fprintf(stderr, "bench: %s\n", what);
     ExitProcess(1);

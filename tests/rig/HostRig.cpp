@@ -12,12 +12,10 @@ TestControllerState* SharedController = nullptr;
 LRESULT CALLBACK RecordKeyEvent(int code, WPARAM message, LPARAM data) {
     if (code == HC_ACTION) {
         const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(data);
-        LARGE_INTEGER now;
-        QueryPerformanceCounter(&now);
+        const ULONGLONG now = Ticks();
         EnterCriticalSection(&EventsLock);
         Events.push_back({key->vkCode, key->scanCode, key->flags,
-                          message == WM_KEYUP || message == WM_SYSKEYUP,
-                          static_cast<ULONGLONG>(now.QuadPart)});
+                          message == WM_KEYUP || message == WM_SYSKEYUP, now});
         LeaveCriticalSection(&EventsLock);
     }
     return CallNextHookEx(KeyboardHook, code, message, data);
@@ -33,6 +31,18 @@ DWORD WINAPI KeyboardWatchThread(void* ready) {
 }
 
 } // namespace
+
+ULONGLONG Ticks() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<ULONGLONG>(now.QuadPart);
+}
+
+double TicksToMs(LONGLONG ticks) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
+}
 
 void StartKeyboardWatch() {
     InitializeCriticalSection(&EventsLock);

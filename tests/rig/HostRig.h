@@ -15,8 +15,12 @@ struct KeyEvent {
     DWORD scanCode;
     DWORD flags; // LLKHF_*
     bool up;
-    ULONGLONG when; // QueryPerformanceCounter ticks
+    ULONGLONG when; // Ticks()
 };
+
+// The rig's clock: QueryPerformanceCounter ticks, and their length in milliseconds.
+ULONGLONG Ticks();
+double TicksToMs(LONGLONG ticks);
 
 // Installs a low-level keyboard hook on a thread of its own, with its own message loop, so
 // that the thread which loads and unloads the module never has to run the hook.

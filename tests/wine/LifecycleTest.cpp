@@ -10,24 +10,11 @@ DWORD WINAPI DoNothing(void*) {
     return 0;
 }
 
-// Reads controller 0 a few times over more than one watcher turn, to tell whether the watcher
-// is still running.
+// Whether anything still reads controller 0, over some five watcher turns.
 bool WatcherStillPolls() {
     const LONG before = Controller().calls[0];
     Sleep(50);
     return Controller().calls[0] != before;
-}
-
-double Milliseconds(ULONGLONG ticks) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
-}
-
-ULONGLONG Now() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<ULONGLONG>(now.QuadPart);
 }
 
 } // namespace
@@ -64,9 +51,9 @@ TEST_F(Lifecycle, UnloadWhileHeldSendsOneReleaseAndTheHostGoesOn) {
     MoveLeftStick(32767, 0, 1);
     ExpectNextEventWithin(false, 1);
 
-    const ULONGLONG start = Now();
+    const ULONGLONG start = Ticks();
     Unload(module);
-    const double unloadMs = Milliseconds(Now() - start);
+    const double unloadMs = TicksToMs(static_cast<LONGLONG>(Ticks() - start));
     // The release is sent before the unload returns, and nothing after it.
     ExpectEventsNow(2);
     EXPECT_TRUE(KeyEvents()[1].up);

@@ -60,17 +60,12 @@ SHORT Axis(double percent, double degrees, bool cosine) {
                                                               : value));
 }
 
-double Seconds(const LARGE_INTEGER& start, ULONGLONG ticks) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(static_cast<LONGLONG>(ticks) - start.QuadPart) /
-           static_cast<double>(frequency.QuadPart);
+double Seconds(ULONGLONG start, ULONGLONG ticks) {
+    return TicksToMs(static_cast<LONGLONG>(ticks - start)) / 1000.0;
 }
 
-double SecondsSince(const LARGE_INTEGER& start) {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return Seconds(start, static_cast<ULONGLONG>(now.QuadPart));
+double SecondsSince(ULONGLONG start) {
+    return Seconds(start, Ticks());
 }
 
 std::vector<Leg> Script(double onPercent, double offPercent) {
@@ -220,8 +215,7 @@ int main(int argc, char** argv) {
     std::vector<Mark> marks;
     size_t eventsSeen = 0;
     bool held = false;
-    LARGE_INTEGER start;
-    QueryPerformanceCounter(&start);
+    const ULONGLONG start = Ticks();
 
     auto reportNewEvents = [&](SHORT x, SHORT y) {
         const std::vector<KeyEvent> events = KeyEvents();
