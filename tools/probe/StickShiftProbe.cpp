@@ -6,8 +6,6 @@
 #include <windows.h>
 #include <xinput.h>
 
-#include <conio.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +26,22 @@ volatile bool StopRequested = false;
 BOOL WINAPI OnConsoleControl(DWORD) {
     StopRequested = true;
     return TRUE;
+}
+
+// Reads what the console has queued; true once Esc has been pressed. False when input is not a
+// console, as under a script.
+bool EscapePressed(HANDLE input) {
+    DWORD pending = 0;
+    while (GetNumberOfConsoleInputEvents(input, &pending) && pending > 0) {
+        INPUT_RECORD record;
+        DWORD read = 0;
+        if (!ReadConsoleInputA(input, &record, 1, &read) || read == 0)
+            return false;
+        if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown &&
+            record.Event.KeyEvent.wVirtualKeyCode == VK_ESCAPE)
+            return true;
+    }
+    return false;
 }
 
 double Percent(double stickUnits) {
@@ -109,6 +123,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     const std::int64_t onSquared = SquareThreshold(ThresholdOn);
     const std::int64_t offSquared = SquareThreshold(ThresholdOff);
     // Live, one line is rewritten in place, padded to wipe out a longer earlier one.
@@ -135,7 +150,7 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
 
         Sleep(PollPauseMs);
-        if (StopRequested || (_kbhit() && _getch() == 27))
+        if (StopRequested || EscapePressed(input))
             break;
     }
     if (live)
