@@ -16,8 +16,8 @@
 namespace {
 
 constexpr int Transitions = 240;
-constexpr int PhaseSteps = 40; // crossings spread over the 10 ms poll period in 0.25 ms steps
-constexpr DWORD CpuSeconds = 10;
+constexpr int PhaseSteps = 40;   // crossings spread over the 10 ms poll period in 0.25 ms steps
+constexpr DWORD CpuSeconds = 20; // the process clock ticks in 10 ms steps under Wine
 constexpr DWORD MemoryWarmUpSeconds = 3;
 constexpr DWORD MemorySeconds = 30;
 constexpr int Unloads = 20;
@@ -203,7 +203,7 @@ int main(int argc, char** argv) {
     StartKeyboardWatch();
     ResetController();
 
-    std::printf("Measuring %s (about two minutes)\n", ModulePath);
+    std::printf("Measuring %s (about two and a half minutes)\n", ModulePath);
     std::fflush(stdout);
     const Latency latency = MeasureLatency();
     const double pollsPerSecond = MeasurePollsPerSecond();
