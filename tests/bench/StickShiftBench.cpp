@@ -41,12 +41,6 @@ void UnloadModule() {
     Module = nullptr;
 }
 
-void SetStick(SHORT x, SHORT y) {
-    TestPad& pad = Controller().pads[0];
-    SetLeftStick(pad, x, y);
-    pad.connected = 1;
-}
-
 double Percentile(std::vector<double> values, double fraction) {
     std::sort(values.begin(), values.end());
     const size_t index = static_cast<size_t>(std::ceil(fraction * values.size())) - 1;
@@ -62,7 +56,7 @@ struct Latency {
 // poll, so the changes fall evenly over the poll period.
 Latency MeasureLatency() {
     LoadModule();
-    SetStick(0, 0);
+    PlaceLeftStick(0, 0);
     if (!WaitForPolls(3))
         Fail("the module does not poll");
     ClearKeyEvents();
@@ -72,7 +66,7 @@ Latency MeasureLatency() {
         const double delayMs = 25.0 + 10.0 * (i % PhaseSteps) / PhaseSteps;
         while (TicksToMs(static_cast<LONGLONG>(Ticks() - lastEvent)) < delayMs) {
         }
-        SetStick(i % 2 == 0 ? 32767 : 0, 0);
+        PlaceLeftStick(i % 2 == 0 ? 32767 : 0, 0);
         const ULONGLONG change = Ticks();
         if (!WaitForKeyEvents(i + 1, 1000))
             Fail("a stick crossing went unanswered");
@@ -86,7 +80,7 @@ Latency MeasureLatency() {
 
 double MeasurePollsPerSecond() {
     LoadModule();
-    SetStick(0, 0);
+    PlaceLeftStick(0, 0);
     WaitForPolls(2);
     const LONG calls = Controller().calls[0];
     const ULONGLONG start = Ticks();
@@ -110,7 +104,7 @@ double ProcessCpuMs() {
 
 // Percent of one core used by this whole process while the stick rests.
 double IdleCpuPercent() {
-    SetStick(0, 0);
+    PlaceLeftStick(0, 0);
     Sleep(500);
     const double cpu = ProcessCpuMs();
     const ULONGLONG start = Ticks();
@@ -140,8 +134,8 @@ void MoveStickFor(DWORD seconds, ULONGLONG& step) {
     for (DWORD i = 0; i < seconds * 100; ++i, ++step) {
         const double angle = 0.05 * static_cast<double>(step);
         const double radius = (step / 50) % 2 == 0 ? 9000.0 : 30000.0;
-        SetStick(static_cast<SHORT>(radius * std::cos(angle)),
-                 static_cast<SHORT>(radius * std::sin(angle)));
+        PlaceLeftStick(static_cast<SHORT>(radius * std::cos(angle)),
+                       static_cast<SHORT>(radius * std::sin(angle)));
         Sleep(10);
     }
 }
@@ -156,24 +150,24 @@ LONGLONG PrivateBytesGrowth(bool withModule) {
     const SIZE_T after = PrivateBytes();
     if (withModule)
         UnloadModule();
-    SetStick(0, 0);
+    PlaceLeftStick(0, 0);
     return static_cast<LONGLONG>(after) - static_cast<LONGLONG>(before);
 }
 
 double MeasureUnloadMsMax() {
     double longest = 0;
     for (int round = 0; round < Unloads; ++round) {
-        SetStick(0, 0);
+        PlaceLeftStick(0, 0);
         LoadModule();
         const size_t events = KeyEvents().size();
-        SetStick(32767, 32767);
+        PlaceLeftStick(32767, 32767);
         if (!WaitForKeyEvents(events + 1, 1000))
             Fail("no press before the unload");
         const ULONGLONG start = Ticks();
         UnloadModule();
         longest = std::max(longest, TicksToMs(static_cast<LONGLONG>(Ticks() - start)));
     }
-    SetStick(0, 0);
+    PlaceLeftStick(0, 0);
     return longest;
 }
 

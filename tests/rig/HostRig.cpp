@@ -9,6 +9,17 @@ std::vector<KeyEvent> Events;
 HHOOK KeyboardHook = nullptr;
 TestControllerState* SharedController = nullptr;
 
+// Checks `condition` every millisecond until it holds (true) or `timeoutMs` has passed (false).
+template <typename Condition> bool WaitUntil(Condition condition, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (GetTickCount64() > deadline)
+            return false;
+        Sleep(1);
+    }
+    return true;
+}
+
 LRESULT CALLBACK RecordKeyEvent(int code, WPARAM message, LPARAM data) {
     if (code == HC_ACTION) {
         const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(data);
@@ -71,23 +82,12 @@ void ClearKeyEvents() {
 }
 
 bool WaitForKeyEvents(std::size_t count, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (KeyEvents().size() < count) {
-        if (GetTickCount64() > deadline)
-            return false;
-        Sleep(1);
-    }
-    return true;
+    return WaitUntil([count] { return KeyEvents().size() >= count; }, timeoutMs);
 }
 
 bool LeftShiftSettles(bool down, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (((GetAsyncKeyState(VK_LSHIFT) & 0x8000) != 0) != down) {
-        if (GetTickCount64() > deadline)
-            return false;
-        Sleep(1);
-    }
-    return true;
+    return WaitUntil([down] { return ((GetAsyncKeyState(VK_LSHIFT) & 0x8000) != 0) == down; },
+                     timeoutMs);
 }
 
 TestControllerState& Controller() {
@@ -110,13 +110,13 @@ void ResetController() {
     }
 }
 
+void PlaceLeftStick(SHORT x, SHORT y, bool connected) {
+    TestPad& pad = Controller().pads[0];
+    SetLeftStick(pad, x, y);
+    pad.connected = connected;
+}
+
 bool WaitForPolls(int count, DWORD timeoutMs) {
     const LONG target = Controller().calls[0] + count;
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (Controller().calls[0] < target) {
-        if (GetTickCount64() > deadline)
-            return false;
-        Sleep(1);
-    }
-    return true;
+    return WaitUntil([target] { return Controller().calls[0] >= target; }, timeoutMs);
 }

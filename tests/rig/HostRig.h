@@ -36,6 +36,8 @@ bool LeftShiftSettles(bool down, DWORD timeoutMs = 1000);
 
 TestControllerState& Controller();
 void ResetController();
+// Puts controller 0's left stick at (x, y), plugged in or not.
+void PlaceLeftStick(SHORT x, SHORT y, bool connected = true);
 // Waits until controller 0 has been read `count` more times, so that the module has seen the
 // current state; false after `timeoutMs`.
 bool WaitForPolls(int count, DWORD timeoutMs = 2000);

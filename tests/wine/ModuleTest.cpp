@@ -50,12 +50,6 @@ std::string ModuleTest::CaseFolder() const {
     return std::string(test->test_suite_name()) + "." + test->name();
 }
 
-void ModuleTest::PlaceLeftStick(SHORT x, SHORT y) {
-    TestPad& pad = Controller().pads[0];
-    SetLeftStick(pad, x, y);
-    pad.connected = 1;
-}
-
 void ModuleTest::MoveLeftStick(SHORT x, SHORT y, int polls) {
     PlaceLeftStick(x, y);
     ASSERT_TRUE(WaitForPolls(polls)) << "the module stopped reading the controller";

@@ -21,9 +21,8 @@ class ModuleTest : public ::testing::Test {
     // its StickShift.ini unless it is null.
     HMODULE LoadFresh(const char* settings = nullptr);
 
-    // Connects controller 0 and puts its left stick at (x, y).
-    static void PlaceLeftStick(SHORT x, SHORT y);
-    // The same, then lets the module poll it `polls` times.
+    // Connects controller 0 with its left stick at (x, y), then lets the module poll it
+    // `polls` times.
     static void MoveLeftStick(SHORT x, SHORT y, int polls = 3);
     static size_t EventCount() { return KeyEvents().size(); }
     static void ExpectEventsNow(size_t count);

@@ -29,9 +29,7 @@ void WanderFor(std::mt19937& random, DWORD ms, SHORT& x, SHORT& y) {
             y = static_cast<SHORT>(
                 std::max(-32768, std::min(32767, y + static_cast<int>(random() % 8001) - 4000)));
         }
-        TestPad& pad = Controller().pads[0];
-        SetLeftStick(pad, x, y);
-        pad.connected = random() % 50 != 0;
+        PlaceLeftStick(x, y, random() % 50 != 0);
         Sleep(random() % 8);
     }
 }

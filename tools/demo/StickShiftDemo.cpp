@@ -210,7 +210,6 @@ int main(int argc, char** argv) {
                 ThresholdPercent(ThresholdOff), static_cast<long>(ThresholdOff));
     std::printf("   time    stick X  stick Y  deflection\n");
 
-    TestPad& pad = Controller().pads[0];
     std::vector<PathPoint> points;
     std::vector<Mark> marks;
     size_t eventsSeen = 0;
@@ -237,8 +236,7 @@ int main(int argc, char** argv) {
             const double degrees = leg.fromDegrees + (leg.toDegrees - leg.fromDegrees) * t;
             const SHORT x = Axis(percent, degrees, true);
             const SHORT y = Axis(percent, degrees, false);
-            SetLeftStick(pad, x, y);
-            pad.connected = leg.connected;
+            PlaceLeftStick(x, y, leg.connected);
             Sleep(StepMs);
             reportNewEvents(x, y);
             points.push_back({x, y, leg.connected, held});
