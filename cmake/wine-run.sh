@@ -1,14 +1,14 @@
 #!/bin/sh
 # Runs a Windows program of the build under Wine: wine-run.sh PREFIX PROGRAM [ARGUMENTS...]
 # The Wine prefix lives in the build tree and is made on first use. The test controller beside
-# a program is preferred to Wine's own xinput1_4.dll, and Wine's crash debugger is off, so a
-# crash ends the program at once with a failing exit code.
+# a program is preferred to Wine's own xinput1_4.dll, which a program without one still gets.
+# Wine's crash debugger is off, so a crash ends the program at once with a failing exit code.
 set -e
 prefix=$1
 shift
 
 export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all
-export WINEDLLOVERRIDES="xinput1_4=n;winedbg.exe=d;mscoree,mshtml="
+export WINEDLLOVERRIDES="xinput1_4=n,b;winedbg.exe=d;mscoree,mshtml="
 
 wine=$(command -v wine64 || command -v wine || true)
 for candidate in /usr/lib/wine/wine64 /usr/lib/wine/wine; do

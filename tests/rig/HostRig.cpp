@@ -7,6 +7,10 @@ namespace {
 CRITICAL_SECTION EventsLock;
 std::vector<KeyEvent> Events;
 HHOOK KeyboardHook = nullptr;
+DWORD KeyboardThreadId = 0;
+// A thread message to the hook's thread: run the std::function<void()> in wParam, then set the
+// event in lParam.
+constexpr UINT RunHereMessage = WM_APP + 1;
 TestControllerState* SharedController = nullptr;
 
 // Checks `condition` every millisecond until it holds (true) or `timeoutMs` has passed (false).
@@ -34,10 +38,16 @@ LRESULT CALLBACK RecordKeyEvent(int code, WPARAM message, LPARAM data) {
 
 DWORD WINAPI KeyboardWatchThread(void* ready) {
     KeyboardHook = SetWindowsHookExA(WH_KEYBOARD_LL, RecordKeyEvent, GetModuleHandleA(nullptr), 0);
-    SetEvent(static_cast<HANDLE>(ready));
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0)
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE); // the queue, for RunOnHookThread
+    SetEvent(static_cast<HANDLE>(ready));
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (message.hwnd == nullptr && message.message == RunHereMessage) {
+            (*reinterpret_cast<const std::function<void()>*>(message.wParam))();
+            SetEvent(reinterpret_cast<HANDLE>(message.lParam));
+        }
         DispatchMessageA(&message);
+    }
     return 0;
 }
 
@@ -59,13 +69,21 @@ void StartKeyboardWatch() {
     InitializeCriticalSection(&EventsLock);
     Events.reserve(1 << 16); // recording allocates nothing while a host measures its memory
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    CloseHandle(CreateThread(nullptr, 0, KeyboardWatchThread, ready, 0, nullptr));
+    CloseHandle(CreateThread(nullptr, 0, KeyboardWatchThread, ready, 0, &KeyboardThreadId));
     WaitForSingleObject(ready, INFINITE);
     CloseHandle(ready);
     if (KeyboardHook == nullptr) {
         std::fprintf(stderr, "cannot install the low-level keyboard hook\n");
         ExitProcess(2);
     }
+}
+
+void RunOnHookThread(const std::function<void()>& work) {
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    PostThreadMessageA(KeyboardThreadId, RunHereMessage, reinterpret_cast<WPARAM>(&work),
+                       reinterpret_cast<LPARAM>(done));
+    WaitForSingleObject(done, INFINITE);
+    CloseHandle(done);
 }
 
 std::vector<KeyEvent> KeyEvents() {
@@ -108,6 +126,7 @@ void ResetController() {
         pad.buttons = 0;
         pad.triggers = 0;
     }
+    Controller().firstCallSetupMs = 0;
 }
 
 void PlaceLeftStick(SHORT x, SHORT y, bool connected) {

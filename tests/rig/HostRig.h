@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 #include "TestController.h"
@@ -25,6 +26,9 @@ double TicksToMs(LONGLONG ticks);
 // Installs a low-level keyboard hook on a thread of its own, with its own message loop, so
 // that the thread which loads and unloads the module never has to run the hook.
 void StartKeyboardWatch();
+// Runs `work` on the hook's thread and waits for it: a host whose own thread owns the hook, as
+// a game's does. The hook sees nothing while `work` runs, except what that thread sends itself.
+void RunOnHookThread(const std::function<void()>& work);
 std::vector<KeyEvent> KeyEvents();
 void ClearKeyEvents();
 // True once at least `count` events have been seen, false after `timeoutMs`.

@@ -22,6 +22,10 @@ struct TestControllerState {
     TestPad pads[TestControllerPads];
     // XInputGetState calls per user index; the last slot counts indexes beyond 3.
     volatile LONG calls[TestControllerPads + 1];
+    // When not 0, the first XInputGetState in a process sets the library up as a real one does:
+    // it looks for devices for this long, then takes a reference to itself and starts a helper
+    // thread, waiting for it to start. Both steps need the loader lock.
+    volatile LONG firstCallSetupMs;
 };
 
 // Creates the block, or opens it when another process already has. Zero-filled when new: no

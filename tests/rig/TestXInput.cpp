@@ -6,10 +6,34 @@
 #include "TestController.h"
 
 namespace {
+
 TestControllerState* Controller = nullptr;
+INIT_ONCE SetUp = INIT_ONCE_STATIC_INIT;
+
+DWORD WINAPI DeviceWatch(void* started) {
+    SetEvent(static_cast<HANDLE>(started));
+    Sleep(INFINITE);
+    return 0;
 }
 
+BOOL CALLBACK SetUpLikeARealLibrary(INIT_ONCE*, void*, void**) {
+    if (Controller == nullptr || Controller->firstCallSetupMs == 0)
+        return TRUE;
+    Sleep(static_cast<DWORD>(Controller->firstCallSetupMs));
+    HMODULE self;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                       reinterpret_cast<LPCWSTR>(&SetUpLikeARealLibrary), &self);
+    HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    CloseHandle(CreateThread(nullptr, 0, DeviceWatch, started, 0, nullptr));
+    WaitForSingleObject(started, INFINITE);
+    CloseHandle(started);
+    return TRUE;
+}
+
+} // namespace
+
 extern "C" DWORD WINAPI XInputGetState(DWORD userIndex, XINPUT_STATE* state) {
+    InitOnceExecuteOnce(&SetUp, SetUpLikeARealLibrary, nullptr, nullptr);
     if (Controller == nullptr)
         return ERROR_DEVICE_NOT_CONNECTED;
     InterlockedIncrement(

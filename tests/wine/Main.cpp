@@ -26,11 +26,49 @@ int ExitWhileLoaded(const char* modulePath, const char* waitMs, const char* exit
     ExitProcess(0);
 }
 
+// Child host: loads the module, waits `waitMs` and unloads it.
+int UnloadAfter(const char* modulePath, const char* waitMs) {
+    const HMODULE module = LoadLibraryA(modulePath);
+    if (module == nullptr)
+        return 3;
+    Sleep(static_cast<DWORD>(std::atoi(waitMs)));
+    FreeLibrary(module);
+    return 0;
+}
+
+SendInputFunction RealSendInput = nullptr;
+
+UINT WINAPI SendThenEndOnPress(UINT count, INPUT* inputs, int size) {
+    const UINT sent = RealSendInput(count, inputs, size);
+    if ((inputs[0].ki.dwFlags & KEYEVENTF_KEYUP) == 0)
+        ExitProcess(0);
+    return sent;
+}
+
+// Child host: loads the module and pushes the stick; the process ends as soon as the module's
+// press has gone through, while the module is still inside the call that sent it.
+int EndInsidePress(const char* modulePath) {
+    const HMODULE module = LoadLibraryA(modulePath);
+    if (module == nullptr)
+        return 3;
+    RealSendInput = reinterpret_cast<SendInputFunction>(
+        SwapImport(module, "user32.dll", "SendInput", reinterpret_cast<void*>(SendThenEndOnPress)));
+    if (RealSendInput == nullptr)
+        return 4;
+    PlaceLeftStick(32767, 0);
+    Sleep(5000);
+    return 5; // no press came
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc == 5 && std::strcmp(argv[1], "--exit-while-loaded") == 0)
         return ExitWhileLoaded(argv[2], argv[3], argv[4]);
+    if (argc == 4 && std::strcmp(argv[1], "--unload-after") == 0)
+        return UnloadAfter(argv[2], argv[3]);
+    if (argc == 3 && std::strcmp(argv[1], "--end-inside-press") == 0)
+        return EndInsidePress(argv[2]);
 
     ::testing::InitGoogleTest(&argc, argv);
     // The module must bind to the test controller beside this program, not to Wine's own.

@@ -21,11 +21,20 @@ void ModuleTest::TearDown() {
         EXPECT_EQ(events[i].up, i % 2 == 1) << "presses and releases must alternate";
     }
     EXPECT_EQ(events.size() % 2, 0u) << "a press was never released";
-    EXPECT_TRUE(LeftShiftSettles(false));
+    if (!LeftShiftSettles(false)) {
+        ADD_FAILURE() << "Left Shift was left down";
+        // Put it back up, or every test after this one fails too.
+        INPUT release = {};
+        release.type = INPUT_KEYBOARD;
+        release.ki.wVk = VK_LSHIFT;
+        release.ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(1, &release, sizeof release);
+        LeftShiftSettles(false);
+    }
 }
 
 HMODULE ModuleTest::Load(const std::string& path) {
-    HMODULE module = LoadLibraryA(path.c_str());
+    HMODULE module = LoadLibraryW(Wide(path).c_str());
     EXPECT_NE(module, nullptr) << path << " error " << GetLastError();
     if (module != nullptr)
         loaded_.push_back(module);

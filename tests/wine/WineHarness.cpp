@@ -1,36 +1,55 @@
 #include "WineHarness.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
-void RemoveFolderContents(const std::string& folder) {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+void RemoveFolderContents(const std::wstring& folder) {
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE)
         return;
     do {
-        const std::string name = entry.cFileName;
-        if (name == "." || name == "..")
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..")
             continue;
-        const std::string path = folder + "\\" + name;
+        const std::wstring path = folder + L"\\" + name;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             RemoveFolderContents(path);
-            RemoveDirectoryA(path.c_str());
+            RemoveDirectoryW(path.c_str());
         } else {
-            DeleteFileA(path.c_str());
+            DeleteFileW(path.c_str());
         }
-    } while (FindNextFileA(search, &entry));
+    } while (FindNextFileW(search, &entry));
     FindClose(search);
+}
+
+std::string ExePath() {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return Utf8(std::wstring(path, length));
 }
 
 } // namespace
 
+std::wstring Wide(const std::string& utf8) {
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                    &wide[0], static_cast<int>(wide.size())));
+    return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+    std::string utf8(wide.size() * 3, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                    &utf8[0], static_cast<int>(utf8.size()), nullptr, nullptr));
+    return utf8;
+}
+
 std::string ExeFolder() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of('\\'));
+    const std::string path = ExePath();
+    return path.substr(0, path.find_last_of('\\'));
 }
 
 std::string BuiltModulePath() {
@@ -40,14 +59,14 @@ std::string BuiltModulePath() {
 std::string FreshCaseFolder(const std::string& name) {
     const std::string cases = ExeFolder() + "\\cases";
     const std::string folder = cases + "\\" + name;
-    CreateDirectoryA(cases.c_str(), nullptr);
-    CreateDirectoryA(folder.c_str(), nullptr);
-    RemoveFolderContents(folder);
+    CreateDirectoryW(Wide(cases).c_str(), nullptr);
+    CreateDirectoryW(Wide(folder).c_str(), nullptr);
+    RemoveFolderContents(Wide(folder));
     return folder;
 }
 
 void WriteTextFile(const std::string& path, const std::string& text) {
-    FILE* file = std::fopen(path.c_str(), "wb");
+    FILE* file = _wfopen(Wide(path).c_str(), L"wb");
     if (file == nullptr)
         return;
     std::fwrite(text.data(), 1, text.size(), file);
@@ -55,17 +74,20 @@ void WriteTextFile(const std::string& path, const std::string& text) {
 }
 
 void PlaceModule(const std::string& path) {
-    CopyFileA(BuiltModulePath().c_str(), path.c_str(), FALSE);
+    CopyFileW(Wide(BuiltModulePath()).c_str(), Wide(path).c_str(), FALSE);
 }
 
-HANDLE StartChild(const std::string& arguments) {
-    char exe[MAX_PATH];
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string commandLine = "\"" + std::string(exe) + "\" " + arguments;
-    STARTUPINFOA startup = {};
+void PlaceHost(const std::string& path) {
+    CopyFileW(Wide(ExePath()).c_str(), Wide(path).c_str(), FALSE);
+}
+
+HANDLE StartChild(const std::string& arguments, const std::string& program) {
+    const std::wstring exe = Wide(program.empty() ? ExePath() : program);
+    std::wstring commandLine = L"\"" + exe + L"\" " + Wide(arguments);
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(exe, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
         return nullptr;
     CloseHandle(process.hThread);
@@ -104,4 +126,36 @@ bool RunProgram(const std::string& program, const std::string& arguments, const 
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return ended;
+}
+
+void* SwapImport(HMODULE module, const char* dll, const char* function, void* replacement) {
+    auto* base = reinterpret_cast<BYTE*>(module);
+    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* entry =
+             reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         entry->Name != 0; ++entry) {
+        if (lstrcmpiA(reinterpret_cast<const char*>(base + entry->Name), dll) != 0)
+            continue;
+        auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
+        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slot) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            const auto* named =
+                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(named->Name), function) != 0)
+                continue;
+            DWORD protection;
+            VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE,
+                           &protection);
+            void* original = reinterpret_cast<void*>(slot->u1.Function);
+            slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, protection, &protection);
+            return original;
+        }
+    }
+    return nullptr;
 }

@@ -9,6 +9,11 @@
 
 #include "HostRig.h"
 
+// Paths are UTF-8 here, and wide text towards the system, so that a folder's name may hold any
+// character.
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& wide);
+
 std::string ExeFolder();
 std::string BuiltModulePath();
 // An empty folder for one test case, below the test program's folder.
@@ -17,10 +22,20 @@ void WriteTextFile(const std::string& path, const std::string& text);
 // Copies the built StickShift.dll to `path`.
 void PlaceModule(const std::string& path);
 
-// Runs this test program again as a child with the given arguments; returns its process handle.
-HANDLE StartChild(const std::string& arguments);
+// Copies this test program to `path`, for a host that runs away from the test controller.
+void PlaceHost(const std::string& path);
+
+// Runs this test program again, or its copy at `program`, as a child with the given arguments;
+// returns its process handle.
+HANDLE StartChild(const std::string& arguments, const std::string& program = "");
 
 // Runs `program` in `folder` to its end, collecting what it prints; false if it cannot start or
 // does not end within `timeoutMs`.
 bool RunProgram(const std::string& program, const std::string& arguments, const std::string& folder,
                 std::string& output, DWORD& exitCode, DWORD timeoutMs = 10000);
+
+// Points `module`'s import of `dll`!`function` at `replacement`, the way a test makes a system
+// call misbehave inside the real module; returns the function it replaced, or null.
+void* SwapImport(HMODULE module, const char* dll, const char* function, void* replacement);
+
+using SendInputFunction = UINT(WINAPI*)(UINT, INPUT*, int);
