@@ -2,6 +2,9 @@
 
 enable_language(RC)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0602)
+# Each function and datum in a section of its own, so that the module's link drops what it
+# does not call, from our code and from the static runtimes alike.
+add_compile_options(-ffunction-sections -fdata-sections)
 
 # No C++ runtime DLLs beside our programs: the GCC runtimes and winpthread go in statically.
 set(STATIC_RUNTIME_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
@@ -40,4 +43,4 @@ add_dependencies(StickShift XInputImportLib)
 target_link_libraries(StickShift PRIVATE StickShiftSettings ${XINPUT_IMPORT_LIB})
 # Without this, MinGW's linker exports every global when nothing is marked for export.
 target_link_options(StickShift PRIVATE ${STATIC_RUNTIME_LINK_OPTIONS} -Wl,--exclude-all-symbols
-    $<$<CONFIG:MinSizeRel,Release>:-s>)
+    -Wl,--gc-sections $<$<CONFIG:MinSizeRel,Release>:-s>)

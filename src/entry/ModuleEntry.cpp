@@ -1,7 +1,9 @@
 #include <windows.h>
+#include <xinput.h>
 
 #include "settings/LoadSettings.h"
 #include "shared/SharedValues.h"
+#include "watcher/ShiftDecision.h"
 #include "watcher/StickWatcher.h"
 
 namespace {
@@ -18,25 +20,42 @@ void CALLBACK RunStickWatcher(PTP_CALLBACK_INSTANCE instance, void*, PTP_WORK) {
     StickWatcher(nullptr);
 }
 
+// The controller library sets itself up on its first call, and that needs the loader lock. Were
+// detach to wait for a watcher inside that call, neither could go on. So the first call is made
+// while the module holds a reference to itself: an unload meanwhile only drops the host's
+// reference, and the real detach follows when this callback gives the module's own back.
+void CALLBACK FirstControllerRead(PTP_CALLBACK_INSTANCE instance, void* module) {
+    XINPUT_STATE sample;
+    XInputGetState(ControllerIndex, &sample);
+    if (Running)
+        SubmitThreadpoolWork(WatcherWork);
+    FreeLibraryWhenCallbackReturns(instance, static_cast<HMODULE>(module));
+}
+
 void OnModuleAttach(HMODULE module) {
     LoadSettings(module); // the watcher reads the thresholds once, as it starts
     WatcherWork = CreateThreadpoolWork(RunStickWatcher, nullptr, nullptr);
-    if (WatcherWork != nullptr)
-        SubmitThreadpoolWork(WatcherWork);
+    HMODULE reference;
+    if (WatcherWork == nullptr ||
+        !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                            reinterpret_cast<LPCWSTR>(module), &reference))
+        return;
+    if (!TrySubmitThreadpoolCallback(FirstControllerRead, reference, nullptr))
+        FreeLibrary(reference); // not the last reference: the host's own is still held
 }
 
 void OnModuleDetach(bool processExiting) {
     Running = false;
     if (!processExiting && WatcherWork != nullptr) {
         // The module is unmapped as soon as detach returns while the host goes on: the watcher
-        // must be gone from its code by then. This waits at most one turn, and lets the watcher
-        // send its own final release.
+        // must be gone from its code by then. This waits at most one turn.
         WaitForThreadpoolWorkCallbacks(WatcherWork, TRUE);
         CloseThreadpoolWork(WatcherWork);
         WatcherWork = nullptr;
     }
-    // At process exit the platform has already ended the watcher wherever it was, so its
-    // finish never ran: send the release it owed. After an unload this finds nothing to do.
+    // The watcher has stopped, or at process exit the platform has ended it wherever it was:
+    // the release it owes is sent from here. On this thread it also reaches a keyboard hook of
+    // the host's that lives here, which a release sent from the watcher would wait on in vain.
     ReleaseShiftIfHeld();
 }
 

@@ -55,8 +55,7 @@ unsigned WINAPI StickWatcher(void*) {
         }
         Sleep(PollPauseMs);
     }
-
-    ReleaseShiftIfHeld();
+    // A held key is released by detach, on the unloading thread.
     return 0;
 }
 

@@ -3,7 +3,8 @@
 #include <windows.h>
 
 // Polls controller 0 about every 10 ms and holds Left Shift while the left stick is pushed far,
-// until Running is cleared; then lets go of the key. The argument is ignored; returns 0.
+// until Running is cleared. It leaves a held key held: ReleaseShiftIfHeld lets go of it. The
+// argument is ignored; returns 0.
 unsigned WINAPI StickWatcher(void* unused);
 
 // Sends one Left Shift release if the watcher's bookkeeping says the key is down. Safe to call

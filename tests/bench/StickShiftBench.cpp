@@ -154,8 +154,15 @@ LONGLONG PrivateBytesGrowth(bool withModule) {
     return static_cast<LONGLONG>(after) - static_cast<LONGLONG>(before);
 }
 
-double MeasureUnloadMsMax() {
+// The longest of several unloads while Left Shift is held, by this thread or by the thread that
+// owns the keyboard hook, as a game's own hook thread may.
+double MeasureUnloadMsMax(bool byHookThread) {
     double longest = 0;
+    const auto unload = [&longest] {
+        const ULONGLONG start = Ticks();
+        UnloadModule();
+        longest = std::max(longest, TicksToMs(static_cast<LONGLONG>(Ticks() - start)));
+    };
     for (int round = 0; round < Unloads; ++round) {
         PlaceLeftStick(0, 0);
         LoadModule();
@@ -163,9 +170,12 @@ double MeasureUnloadMsMax() {
         PlaceLeftStick(32767, 32767);
         if (!WaitForKeyEvents(events + 1, 1000))
             Fail("no press before the unload");
-        const ULONGLONG start = Ticks();
-        UnloadModule();
-        longest = std::max(longest, TicksToMs(static_cast<LONGLONG>(Ticks() - start)));
+        if (byHookThread)
+            RunOnHookThread(unload);
+        else
+            unload();
+        if (!WaitForKeyEvents(events + 2, 1000))
+            Fail("no release after the unload");
     }
     PlaceLeftStick(0, 0);
     return longest;
@@ -205,7 +215,8 @@ int main(int argc, char** argv) {
     const LONGLONG growthWithout = PrivateBytesGrowth(false);
     const LONGLONG growthWith = PrivateBytesGrowth(true);
     const LONGLONG memoryGrowth = growthWith - growthWithout;
-    const double unloadMsMax = MeasureUnloadMsMax();
+    const double unloadMsMax = MeasureUnloadMsMax(false);
+    const double hookThreadUnloadMsMax = MeasureUnloadMsMax(true);
     const LONGLONG moduleBytes = FileBytes(ModulePath);
 
     const Figure figures[] = {
@@ -217,6 +228,7 @@ int main(int argc, char** argv) {
          pollsPerSecond >= 80 && pollsPerSecond <= 105},
         {"CPU, one core", cpuPercent, "%", "<= 0.5", cpuPercent <= 0.5},
         {"unload, longest", unloadMsMax, "ms", "<= 50", unloadMsMax <= 50.0},
+        {"hook thread unload", hookThreadUnloadMsMax, "ms", "<= 50", hookThreadUnloadMsMax <= 50.0},
         {"memory growth", static_cast<double>(memoryGrowth), "bytes", "<= 4096",
          memoryGrowth <= 4096},
         {"module size", static_cast<double>(moduleBytes), "bytes", "<= 16384",
@@ -244,11 +256,12 @@ int main(int argc, char** argv) {
                  "  \"polls_per_second\": %.1f,\n"
                  "  \"cpu_percent_one_core\": %.3f,\n"
                  "  \"unload_ms_max\": %.3f,\n"
+                 "  \"hook_thread_unload_ms\": %.3f,\n"
                  "  \"memory_growth_bytes\": %lld,\n"
                  "  \"module_bytes\": %lld\n"
                  "}\n",
                  Transitions, latency.p50, latency.p99, latency.max, pollsPerSecond, cpuPercent,
-                 unloadMsMax, memoryGrowth, moduleBytes);
+                 unloadMsMax, hookThreadUnloadMsMax, memoryGrowth, moduleBytes);
     std::fclose(json);
     std::printf("\n%s\n",
                 allMet ? "Every figure is within its goal." : "Some figures MISSED their goal.");

@@ -17,6 +17,25 @@ bool WatcherStillPolls() {
     return Controller().calls[0] != before;
 }
 
+// Loads and unloads `module` in a fresh host process (this program, or its copy at `host`) at
+// delays that fall before, during and after the controller's first read. A host that hangs is
+// ended, and fails the test.
+void ExpectHostsLiveThroughUnloads(const std::string& module, const std::string& host = "") {
+    for (const int delayMs : {0, 1, 2, 5, 10, 20, 50, 100, 200, 300}) {
+        HANDLE child =
+            StartChild("--unload-after \"" + module + "\" " + std::to_string(delayMs), host);
+        ASSERT_NE(child, nullptr);
+        const bool ended = WaitForSingleObject(child, 10000) == WAIT_OBJECT_0;
+        if (!ended)
+            TerminateProcess(child, 1);
+        DWORD exitCode = 1;
+        GetExitCodeProcess(child, &exitCode);
+        CloseHandle(child);
+        ASSERT_TRUE(ended) << "the host hung unloading " << delayMs << " ms after loading";
+        ASSERT_EQ(exitCode, 0u) << "the host failed unloading " << delayMs << " ms after loading";
+    }
+}
+
 } // namespace
 
 TEST_F(Lifecycle, HostThreadsStartingAndEndingChangeNothing) {
@@ -77,6 +96,55 @@ TEST_F(Lifecycle, UnloadRightAfterLoadNeverCrashes) {
     }
     EXPECT_FALSE(WatcherStillPolls());
     // Which rounds pressed is chance; the teardown checks that each press was released.
+}
+
+TEST_F(Lifecycle, UnloadWhileTheControllerSetsItselfUpNeverHangs) {
+    const std::string folder = FreshCaseFolder(CaseFolder());
+    PlaceModule(folder + "\\StickShift.dll");
+    Controller().firstCallSetupMs = 100;
+    PlaceLeftStick(32767, 32767); // any turn that runs presses, and the unload must release
+    ExpectHostsLiveThroughUnloads(folder + "\\StickShift.dll");
+}
+
+TEST_F(Lifecycle, UnloadWithWinesOwnControllerLibraryNeverHangs) {
+    // A host away from the test controller gets Wine's own xinput1_4.dll, which sets itself up
+    // under the loader lock on its first call. No controller: nothing is injected.
+    const std::string folder = FreshCaseFolder(CaseFolder());
+    PlaceModule(folder + "\\StickShift.dll");
+    PlaceHost(folder + "\\Host.exe");
+    ExpectHostsLiveThroughUnloads(folder + "\\StickShift.dll", folder + "\\Host.exe");
+}
+
+TEST_F(Lifecycle, UnloadByTheThreadThatOwnsTheHookIsPromptAndItsHookSeesTheRelease) {
+    // A game's own low-level keyboard hook lives on the thread that unloads the module.
+    HMODULE module = nullptr;
+    RunOnHookThread([&] { module = LoadFresh(); });
+    MoveLeftStick(32767, 0, 1);
+    ExpectNextEventWithin(false, 1);
+
+    double unloadMs = 0;
+    RunOnHookThread([&] {
+        const ULONGLONG start = Ticks();
+        Unload(module);
+        unloadMs = TicksToMs(static_cast<LONGLONG>(Ticks() - start));
+    });
+    EXPECT_LT(unloadMs, 100.0);
+    ExpectNextEventWithin(true, 2);
+    EXPECT_FALSE(WatcherStillPolls());
+    ExpectEventsNow(2);
+}
+
+TEST_F(Lifecycle, ProcessEndedInsideThePressStillReleases) {
+    const std::string folder = FreshCaseFolder(CaseFolder());
+    PlaceModule(folder + "\\StickShift.dll");
+    HANDLE child = StartChild("--end-inside-press \"" + folder + "\\StickShift.dll\"");
+    ASSERT_NE(child, nullptr);
+    ASSERT_EQ(WaitForSingleObject(child, 10000), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(child, &exitCode);
+    CloseHandle(child);
+    EXPECT_EQ(exitCode, 0u);
+    ExpectNextEventWithin(true, 2);
 }
 
 TEST_F(Lifecycle, ProcessExitWhileHeldLeavesLeftShiftUp) {

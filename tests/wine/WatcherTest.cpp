@@ -64,6 +64,18 @@ TEST_F(Watcher, IgnoresButtonsTriggersAndTheRightStick) {
     ExpectEventsNow(0);
 }
 
+TEST_F(Watcher, AbsentControllerIsReadAboutEvery10Ms) {
+    LoadFresh();
+    ASSERT_TRUE(WaitForPolls(2));
+    const LONG before = Controller().calls[0];
+    const ULONGLONG start = Ticks();
+    Sleep(1000);
+    const double seconds = TicksToMs(static_cast<LONGLONG>(Ticks() - start)) / 1000.0;
+    const double readsPerSecond = (Controller().calls[0] - before) / seconds;
+    EXPECT_GE(readsPerSecond, 70.0);
+    EXPECT_LE(readsPerSecond, 130.0);
+}
+
 TEST_F(Watcher, AbsentControllerSendsNothingAndAHeldKeyWaitsForALaterRead) {
     LoadFresh();
     TestPad& pad = Controller().pads[0];
