@@ -1,7 +1,7 @@
 # The two commands a new user runs; everything else is CMake (see CMakePresets.json).
 
 BUILD_PACKAGES := make cmake g++ clang libclang-rt-dev g++-mingw-w64-x86-64 googletest libgtest-dev
-RUN_PACKAGES := wine64
+RUN_PACKAGES := wine64 xvfb xauth
 INSTALL := sh cmake/install-deps.sh
 MAKEFLAGS += --no-print-directory
 

@@ -9,26 +9,34 @@
 
 namespace {
 
-// Marked down before the press is sent and up only after the release is sent, so that a thread
-// ended between the two steps leaves the mark down and detach sends the release it missed.
+// Left Shift's scan code. Games that read scan codes (DirectInput, raw input, SDL) ignore a key
+// that comes with its virtual-key code alone.
+constexpr WORD LeftShiftScanCode = 0x2A;
+
+// Marked down before the press is sent and up only after a release has gone through, so that a
+// thread ended between the two steps leaves the mark down and detach sends the release it
+// missed. An event the system refuses (SendInput inserts nothing) changes nothing: the next
+// poll tries again.
 std::atomic<bool> ShiftHeld{false};
 
-void SendShiftKeyEvent(bool release) {
+bool SendShiftKeyEvent(bool release) {
     INPUT shiftKeyEvent = {};
     shiftKeyEvent.type = INPUT_KEYBOARD;
     shiftKeyEvent.ki.wVk = VK_LSHIFT;
+    shiftKeyEvent.ki.wScan = LeftShiftScanCode;
     shiftKeyEvent.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &shiftKeyEvent, sizeof(INPUT));
+    return SendInput(1, &shiftKeyEvent, sizeof(INPUT)) == 1;
 }
 
 void PressShift() {
     ShiftHeld = true;
-    SendShiftKeyEvent(false);
+    if (!SendShiftKeyEvent(false))
+        ShiftHeld = false;
 }
 
 void ReleaseShift() {
-    SendShiftKeyEvent(true);
-    ShiftHeld = false;
+    if (SendShiftKeyEvent(true))
+        ShiftHeld = false;
 }
 
 } // namespace

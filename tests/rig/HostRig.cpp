@@ -13,17 +13,6 @@ DWORD KeyboardThreadId = 0;
 constexpr UINT RunHereMessage = WM_APP + 1;
 TestControllerState* SharedController = nullptr;
 
-// Checks `condition` every millisecond until it holds (true) or `timeoutMs` has passed (false).
-template <typename Condition> bool WaitUntil(Condition condition, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (!condition()) {
-        if (GetTickCount64() > deadline)
-            return false;
-        Sleep(1);
-    }
-    return true;
-}
-
 LRESULT CALLBACK RecordKeyEvent(int code, WPARAM message, LPARAM data) {
     if (code == HC_ACTION) {
         const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(data);

@@ -19,6 +19,17 @@ struct KeyEvent {
     ULONGLONG when; // Ticks()
 };
 
+// Checks `condition` every millisecond until it holds (true) or `timeoutMs` has passed (false).
+template <typename Condition> bool WaitUntil(Condition condition, DWORD timeoutMs = 2000) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (GetTickCount64() > deadline)
+            return false;
+        Sleep(1);
+    }
+    return true;
+}
+
 // The rig's clock: QueryPerformanceCounter ticks, and their length in milliseconds.
 ULONGLONG Ticks();
 double TicksToMs(LONGLONG ticks);

@@ -18,6 +18,9 @@ void ModuleTest::TearDown() {
         SCOPED_TRACE("key event " + std::to_string(i));
         EXPECT_EQ(events[i].vkCode, static_cast<DWORD>(VK_LSHIFT));
         EXPECT_TRUE(events[i].flags & LLKHF_INJECTED);
+        // Left Shift's own scan code, which games that read scan codes need.
+        EXPECT_EQ(events[i].scanCode, 0x2Au);
+        EXPECT_FALSE(events[i].flags & LLKHF_EXTENDED);
         EXPECT_EQ(events[i].up, i % 2 == 1) << "presses and releases must alternate";
     }
     EXPECT_EQ(events.size() % 2, 0u) << "a press was never released";

@@ -4,6 +4,26 @@
 
 using Watcher = ModuleTest;
 
+namespace {
+
+SendInputFunction RealSendInput = nullptr;
+volatile LONG RefusePresses = 0, RefuseReleases = 0, PressCalls = 0, ReleaseCalls = 0;
+
+// Stands for the system refusing input, as it does while a window of higher integrity has the
+// focus: inserts nothing for the next presses or releases it is told to, then passes calls on.
+UINT WINAPI RefusingSendInput(UINT count, INPUT* inputs, int size) {
+    const bool release = (inputs[0].ki.dwFlags & KEYEVENTF_KEYUP) != 0;
+    ++(release ? ReleaseCalls : PressCalls);
+    volatile LONG& refusals = release ? RefuseReleases : RefusePresses;
+    if (refusals > 0) {
+        --refusals;
+        return 0;
+    }
+    return RealSendInput(count, inputs, size);
+}
+
+} // namespace
+
 TEST_F(Watcher, PressesBeyondOnAndReleasesInsideOffRadially) {
     LoadFresh();
     // 12000 on each axis is inside the "on" circle (16383) on either axis alone, beyond it
@@ -93,4 +113,22 @@ TEST_F(Watcher, AbsentControllerSendsNothingAndAHeldKeyWaitsForALaterRead) {
 
     pad.connected = 1;
     ExpectNextEventWithin(true, 2);
+}
+
+TEST_F(Watcher, RefusedEventsAreTriedAgainOnLaterPollsUntilTheyGoThrough) {
+    const HMODULE module = LoadFresh();
+    RealSendInput = reinterpret_cast<SendInputFunction>(
+        SwapImport(module, "user32.dll", "SendInput", reinterpret_cast<void*>(RefusingSendInput)));
+    ASSERT_NE(RealSendInput, nullptr);
+
+    RefusePresses = 3;
+    MoveLeftStick(32767, 0, 1);
+    ExpectNextEventWithin(false, 1);
+    RefuseReleases = 3;
+    MoveLeftStick(0, 0, 1);
+    ExpectNextEventWithin(true, 2);
+    MoveLeftStick(0, 0);
+    ExpectEventsNow(2);
+    EXPECT_EQ(PressCalls, 4);
+    EXPECT_EQ(ReleaseCalls, 4);
 }
