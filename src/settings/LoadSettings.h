@@ -11,7 +11,7 @@ void LoadSettings(HMODULE module);
 
 // The settings file of `module` (null: the program's own file); false when the module's path
 // cannot be had.
-bool SettingsPathOf(HMODULE module, char (&settingsPath)[SettingsPathCapacity]);
+bool SettingsPathOf(HMODULE module, wchar_t (&settingsPath)[SettingsPathCapacity]);
 
 // Reads the two percentages from `settingsPath`, defaulting each missing one, and stores them.
-void LoadSettingsFromFile(const char* settingsPath);
+void LoadSettingsFromFile(const wchar_t* settingsPath);

@@ -1,6 +1,6 @@
 #include "settings/SettingsRules.h"
 
-#include <cstring>
+#include <cwchar>
 
 std::int32_t PercentToStickUnits(std::int32_t percent) {
     const double stickUnits = static_cast<double>(percent) / 100.0 * 32767.0;
@@ -10,22 +10,22 @@ std::int32_t PercentToStickUnits(std::int32_t percent) {
     return static_cast<std::int32_t>(stickUnits);
 }
 
-void BuildSettingsPath(const char (&modulePath)[ModulePathCapacity],
-                       char (&settingsPath)[SettingsPathCapacity]) {
+void BuildSettingsPath(const wchar_t (&modulePath)[ModulePathCapacity],
+                       wchar_t (&settingsPath)[SettingsPathCapacity]) {
     std::size_t length = 0;
-    while (length < ModulePathCapacity && modulePath[length] != '\0')
+    while (length < ModulePathCapacity && modulePath[length] != L'\0')
         ++length;
 
     std::size_t kept = length;
-    const char* extension = "";
+    const wchar_t* extension = L"";
     for (std::size_t i = length; i > 0; --i) {
-        if (modulePath[i - 1] == '.') {
+        if (modulePath[i - 1] == L'.') {
             kept = i - 1;
-            extension = ".ini";
+            extension = L".ini";
             break;
         }
     }
 
-    std::memcpy(settingsPath, modulePath, kept);
-    std::memcpy(settingsPath + kept, extension, std::strlen(extension) + 1);
+    std::wmemcpy(settingsPath, modulePath, kept);
+    std::wmemcpy(settingsPath + kept, extension, std::wcslen(extension) + 1);
 }

@@ -6,9 +6,10 @@
 // What the settings file holds and how its values become thresholds, free of any platform
 // call so that it is shared by the module, its companion tools and the tests.
 
-constexpr const char* SettingsSection = "Settings";
-constexpr const char* ThresholdOnKey = "ThresholdOnPct";
-constexpr const char* ThresholdOffKey = "ThresholdOffPct";
+// Wide text throughout: a folder's name may hold characters that the system's code page cannot.
+constexpr const wchar_t* SettingsSection = L"Settings";
+constexpr const wchar_t* ThresholdOnKey = L"ThresholdOnPct";
+constexpr const wchar_t* ThresholdOffKey = L"ThresholdOffPct";
 constexpr std::int32_t DefaultThresholdOnPct = 50;
 constexpr std::int32_t DefaultThresholdOffPct = 40;
 
@@ -25,5 +26,5 @@ std::int32_t PercentToStickUnits(std::int32_t percent);
 // The module path cut at its last "." (directories included) followed by ".ini", or the path
 // unchanged when it holds no ".". Reads at most ModulePathCapacity characters of modulePath and
 // always writes a terminated string; allocates nothing.
-void BuildSettingsPath(const char (&modulePath)[ModulePathCapacity],
-                       char (&settingsPath)[SettingsPathCapacity]);
+void BuildSettingsPath(const wchar_t (&modulePath)[ModulePathCapacity],
+                       wchar_t (&settingsPath)[SettingsPathCapacity]);

@@ -4,9 +4,11 @@
 
 #include "settings/SettingsRules.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -18,10 +20,10 @@ std::int32_t ReferenceStickUnits(std::int32_t percent) {
     return units > INT32_MAX || units < INT32_MIN ? INT32_MIN : static_cast<std::int32_t>(units);
 }
 
-std::string ReferenceSettingsPath(const char* modulePath) {
-    const std::string path(modulePath, strnlen(modulePath, ModulePathCapacity));
-    const std::size_t dot = path.rfind('.');
-    return dot == std::string::npos ? path : path.substr(0, dot) + ".ini";
+std::wstring ReferenceSettingsPath(const wchar_t* modulePath) {
+    const std::wstring path(modulePath, wcsnlen(modulePath, ModulePathCapacity));
+    const std::size_t dot = path.rfind(L'.');
+    return dot == std::wstring::npos ? path : path.substr(0, dot) + L".ini";
 }
 
 } // namespace
@@ -36,17 +38,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         size -= sizeof percent;
     }
 
-    auto* modulePath = new char[ModulePathCapacity];
-    std::memset(modulePath, 'x', ModulePathCapacity); // no terminator unless the input has one
-    std::memcpy(modulePath, data, size < ModulePathCapacity ? size : ModulePathCapacity);
-    auto* settingsPath = new char[SettingsPathCapacity];
+    // The rest of the input is the module path's wide characters, whatever their values.
+    auto* modulePath = new wchar_t[ModulePathCapacity];
+    std::wmemset(modulePath, L'x', ModulePathCapacity); // no terminator unless the input has one
+    const std::size_t characters = std::min(size / sizeof(wchar_t), ModulePathCapacity);
+    std::memcpy(modulePath, data, characters * sizeof(wchar_t));
+    auto* settingsPath = new wchar_t[SettingsPathCapacity];
 
-    BuildSettingsPath(*reinterpret_cast<const char(*)[ModulePathCapacity]>(modulePath),
-                      *reinterpret_cast<char(*)[SettingsPathCapacity]>(settingsPath));
+    BuildSettingsPath(*reinterpret_cast<const wchar_t(*)[ModulePathCapacity]>(modulePath),
+                      *reinterpret_cast<wchar_t(*)[SettingsPathCapacity]>(settingsPath));
 
-    const std::size_t length = strnlen(settingsPath, SettingsPathCapacity);
+    const std::size_t length = wcsnlen(settingsPath, SettingsPathCapacity);
     if (length == SettingsPathCapacity ||
-        std::string(settingsPath, length) != ReferenceSettingsPath(modulePath))
+        std::wstring(settingsPath, length) != ReferenceSettingsPath(modulePath))
         std::abort();
 
     delete[] settingsPath;

@@ -2,18 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cwchar>
 #include <string>
 
 namespace {
 
 // The module path arrives in a fixed buffer; unused characters hold junk, not zeros, so that a
 // read past the terminator would show.
-std::string SettingsPathFor(const std::string& modulePath) {
-    char module[ModulePathCapacity];
-    std::memset(module, '#', sizeof module);
-    std::memcpy(module, modulePath.c_str(), modulePath.size() + 1);
-    char settings[SettingsPathCapacity];
+std::wstring SettingsPathFor(const std::wstring& modulePath) {
+    wchar_t module[ModulePathCapacity];
+    std::wmemset(module, L'#', ModulePathCapacity);
+    std::wmemcpy(module, modulePath.c_str(), modulePath.size() + 1);
+    wchar_t settings[SettingsPathCapacity];
     BuildSettingsPath(module, settings);
     return settings;
 }
@@ -41,35 +41,38 @@ TEST(PercentToStickUnits, BeyondThe32BitRangeGivesInt32Min) {
 }
 
 TEST(BuildSettingsPath, WorkedPaths) {
-    EXPECT_EQ(SettingsPathFor("C:\\Tools\\stick.dll"), "C:\\Tools\\stick.ini");
-    EXPECT_EQ(SettingsPathFor("C:\\Tools\\StickShift.dll"), "C:\\Tools\\StickShift.ini");
-    EXPECT_EQ(SettingsPathFor("C:\\Tools\\stick.alt.dll"), "C:\\Tools\\stick.alt.ini");
+    EXPECT_EQ(SettingsPathFor(L"C:\\Tools\\stick.dll"), L"C:\\Tools\\stick.ini");
+    EXPECT_EQ(SettingsPathFor(L"C:\\Tools\\StickShift.dll"), L"C:\\Tools\\StickShift.ini");
+    EXPECT_EQ(SettingsPathFor(L"C:\\Tools\\stick.alt.dll"), L"C:\\Tools\\stick.alt.ini");
     // The last "." of the whole path counts, even inside a directory name.
-    EXPECT_EQ(SettingsPathFor("C:\\Tools.old\\stick"), "C:\\Tools.ini");
+    EXPECT_EQ(SettingsPathFor(L"C:\\Tools.old\\stick"), L"C:\\Tools.ini");
+    // Any character a folder's name may hold passes through.
+    EXPECT_EQ(SettingsPathFor(L"C:\\Игры\\ゲーム\\StickShift.dll"),
+              L"C:\\Игры\\ゲーム\\StickShift.ini");
 }
 
 TEST(BuildSettingsPath, PathsWithoutAnExtensionDot) {
-    EXPECT_EQ(SettingsPathFor("C:\\Tools\\stick"), "C:\\Tools\\stick");
-    EXPECT_EQ(SettingsPathFor(""), "");
-    EXPECT_EQ(SettingsPathFor("C:\\Tools\\stick."), "C:\\Tools\\stick.ini");
-    EXPECT_EQ(SettingsPathFor("."), ".ini");
+    EXPECT_EQ(SettingsPathFor(L"C:\\Tools\\stick"), L"C:\\Tools\\stick");
+    EXPECT_EQ(SettingsPathFor(L""), L"");
+    EXPECT_EQ(SettingsPathFor(L"C:\\Tools\\stick."), L"C:\\Tools\\stick.ini");
+    EXPECT_EQ(SettingsPathFor(L"."), L".ini");
 }
 
 TEST(BuildSettingsPath, PathCutShortWithoutTerminatorIsReadWithinItsBuffer) {
-    char module[ModulePathCapacity];
-    char settings[SettingsPathCapacity];
+    wchar_t module[ModulePathCapacity];
+    wchar_t settings[SettingsPathCapacity];
 
-    std::memset(module, 'a', sizeof module);
+    std::wmemset(module, L'a', ModulePathCapacity);
     BuildSettingsPath(module, settings);
-    EXPECT_EQ(std::string(settings), std::string(ModulePathCapacity, 'a'));
+    EXPECT_EQ(std::wstring(settings), std::wstring(ModulePathCapacity, L'a'));
 
     // The longest result: a dot in the very last character, replaced by ".ini".
-    module[ModulePathCapacity - 1] = '.';
+    module[ModulePathCapacity - 1] = L'.';
     BuildSettingsPath(module, settings);
-    EXPECT_EQ(std::string(settings), std::string(ModulePathCapacity - 1, 'a') + ".ini");
+    EXPECT_EQ(std::wstring(settings), std::wstring(ModulePathCapacity - 1, L'a') + L".ini");
 
-    module[ModulePathCapacity - 1] = 'a';
-    module[3] = '.';
+    module[ModulePathCapacity - 1] = L'a';
+    module[3] = L'.';
     BuildSettingsPath(module, settings);
-    EXPECT_EQ(std::string(settings), "aaa.ini");
+    EXPECT_EQ(std::wstring(settings), L"aaa.ini");
 }

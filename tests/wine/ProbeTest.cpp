@@ -69,6 +69,12 @@ TEST_F(Probe, ReadsItsOwnSettingsFileOrTheOneNamed) {
     EXPECT_TRUE(Contains(output, "Settings from " + folder + "\\StickShift.ini")) << output;
     EXPECT_TRUE(Contains(output, " 6553 stick units")) << output;
     EXPECT_TRUE(Contains(output, "Left Shift down")) << output;
+
+    // In a folder whose name the code page cannot hold.
+    CreateDirectoryW(Wide(folder + u8"\\Игры").c_str(), nullptr);
+    WriteTextFile(folder + u8"\\Игры\\StickShift.ini", "[Settings]\nThresholdOffPct=30\n");
+    output = Run(folder, u8"--settings Игры\\StickShift.ini --count 2");
+    EXPECT_TRUE(Contains(output, " 9830 stick units  (ThresholdOffPct from the file)")) << output;
 }
 
 TEST_F(Probe, WaitsForAnAbsentController) {

@@ -103,3 +103,18 @@ TEST_F(SettingsFile, ModuleWithoutExtensionInDottedFolderReadsThePathCutAtThatDo
     Load(folder + "\\Tools.old\\stick.");
     ExpectThresholds(26213, 6553);
 }
+
+TEST_F(SettingsFile, FoundInFoldersWhoseNamesTheCodePageCannotHold) {
+    const std::string cases = FreshCaseFolder(CaseFolder());
+    for (const char* name : {u8"Игры", u8"ゲーム"}) {
+        SCOPED_TRACE(name);
+        const std::string folder = cases + "\\" + name;
+        CreateDirectoryW(Wide(folder).c_str(), nullptr);
+        PlaceModule(folder + "\\StickShift.dll");
+        WriteTextFile(folder + "\\StickShift.ini",
+                      "[Settings]\nThresholdOnPct=80\nThresholdOffPct=20\n");
+        const HMODULE module = Load(folder + "\\StickShift.dll");
+        ExpectThresholds(26213, 6553);
+        Unload(module);
+    }
+}

@@ -101,16 +101,16 @@ bool RunProgram(const std::string& program, const std::string& arguments, const 
     if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0))
         return false;
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    std::string commandLine = "\"" + program + "\" " + arguments;
-    STARTUPINFOA startup = {};
+    std::wstring commandLine = Wide("\"" + program + "\" " + arguments);
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION process = {};
-    const bool started = CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
-                                        nullptr, folder.c_str(), &startup, &process);
+    const bool started = CreateProcessW(Wide(program).c_str(), &commandLine[0], nullptr, nullptr,
+                                        TRUE, 0, nullptr, Wide(folder).c_str(), &startup, &process);
     CloseHandle(writeEnd);
     if (!started) {
         CloseHandle(readEnd);

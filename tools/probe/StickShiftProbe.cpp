@@ -9,7 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "settings/LoadSettings.h"
@@ -48,15 +48,25 @@ double Percent(double stickUnits) {
     return stickUnits / FullScale * 100.0;
 }
 
-bool HasKey(const char* settingsPath, const char* key) {
-    char value[16];
-    return GetPrivateProfileStringA(SettingsSection, key, "", value, sizeof value, settingsPath) >
-           0;
+bool HasKey(const wchar_t* settingsPath, const wchar_t* key) {
+    wchar_t value[16];
+    return GetPrivateProfileStringW(SettingsSection, key, L"", value, 16, settingsPath) > 0;
 }
 
-void PrintThreshold(const char* circle, std::int32_t threshold, const char* key, bool fromFile) {
-    std::printf("  %-5s circle: %6.1f %% = %6ld stick units  (%s %s)\n", circle, Percent(threshold),
-                static_cast<long>(threshold), key, fromFile ? "from the file" : "default");
+void PrintThreshold(const char* circle, std::int32_t threshold, const wchar_t* key, bool fromFile) {
+    std::printf("  %-5s circle: %6.1f %% = %6ld stick units  (%ls %s)\n", circle,
+                Percent(threshold), static_cast<long>(threshold), key,
+                fromFile ? "from the file" : "default");
+}
+
+// A path as the console shows it, in its own code page.
+std::string ConsoleText(const wchar_t* text) {
+    const UINT codePage = GetConsoleOutputCP();
+    const int size = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string converted(size > 0 ? size : 1, '\0');
+    WideCharToMultiByte(codePage, 0, text, -1, &converted[0], size, nullptr, nullptr);
+    converted.resize(converted.size() - 1);
+    return converted;
 }
 
 // '#' up to the deflection, ':' at the "off" circle, '|' at the "on" circle.
@@ -87,33 +97,35 @@ int Usage() {
 
 } // namespace
 
-int main(int argc, char** argv) {
-    const char* settingsArgument = nullptr;
+// Wide arguments, so that --settings takes a path in any folder.
+int wmain(int argc, wchar_t** argv) {
+    const wchar_t* settingsArgument = nullptr;
     long count = -1;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--settings") == 0 && i + 1 < argc)
+        if (std::wcscmp(argv[i], L"--settings") == 0 && i + 1 < argc)
             settingsArgument = argv[++i];
-        else if (std::strcmp(argv[i], "--count") == 0 && i + 1 < argc)
-            count = std::strtol(argv[++i], nullptr, 10);
+        else if (std::wcscmp(argv[i], L"--count") == 0 && i + 1 < argc)
+            count = std::wcstol(argv[++i], nullptr, 10);
         else
             return Usage();
     }
 
     // The same reading as the module's: a relative name would send the profile routine to
     // the Windows folder, so the file named on the command line is made absolute first.
-    char settingsPath[SettingsPathCapacity] = "";
+    wchar_t settingsPath[SettingsPathCapacity] = L"";
     if (settingsArgument != nullptr)
-        GetFullPathNameA(settingsArgument, SettingsPathCapacity, settingsPath, nullptr);
+        GetFullPathNameW(settingsArgument, SettingsPathCapacity, settingsPath, nullptr);
     else
         SettingsPathOf(nullptr, settingsPath);
     LoadSettingsFromFile(settingsPath);
 
     std::printf("StickShiftProbe: the left stick as StickShift.dll sees it. Esc or Ctrl+C ends.\n");
-    const bool fileFound = GetFileAttributesA(settingsPath) != INVALID_FILE_ATTRIBUTES;
+    const bool fileFound = GetFileAttributesW(settingsPath) != INVALID_FILE_ATTRIBUTES;
     if (fileFound)
-        std::printf("Settings from %s\n", settingsPath);
+        std::printf("Settings from %s\n", ConsoleText(settingsPath).c_str());
     else
-        std::printf("No settings file at %s: the defaults apply\n", settingsPath);
+        std::printf("No settings file at %s: the defaults apply\n",
+                    ConsoleText(settingsPath).c_str());
     PrintThreshold("\"on\"", ThresholdOn, ThresholdOnKey,
                    fileFound && HasKey(settingsPath, ThresholdOnKey));
     PrintThreshold("\"off\"", ThresholdOff, ThresholdOffKey,
