@@ -1,14 +1,18 @@
 # The two commands a new user runs; everything else is CMake (see CMakePresets.json).
 
-BUILD_PACKAGES := make cmake g++ clang libclang-rt-dev g++-mingw-w64-x86-64 googletest libgtest-dev
-RUN_PACKAGES := wine64 xvfb xauth
+BUILD_PACKAGES := make cmake g++ clang libclang-rt-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686 \
+	googletest libgtest-dev
+# wine32:i386 runs the 32-bit module; the Display tests need an X server (Xvfb).
+RUN_PACKAGES := wine64 wine32:i386 xvfb xauth
 INSTALL := sh cmake/install-deps.sh
 MAKEFLAGS += --no-print-directory
 
-.PHONY: demo test bench package module native-tests build-deps run-deps clean
+.PHONY: demo test bench package module module-x86 native-tests build-deps run-deps clean
 
 # The settings the demo's module reads: the shipped sample unless SETTINGS names another file.
 SETTINGS ?= package/StickShift.ini
+# 32-bit Wine's loader (Debian package wine32:i386).
+WINE32 := /usr/lib/wine/wine
 
 demo: module run-deps
 	@sh cmake/run-demo.sh build/windows "$(SETTINGS)"
@@ -23,18 +27,36 @@ bench: native-tests module run-deps
 	STICKSHIFT_SOAK_SECONDS=60 ctest --preset windows -R '^Soak\.' --verbose
 	sh cmake/run-bench.sh build/windows build/bench.json
 
-package: module
+package: module module-x86
 	rm -rf dist
 	cpack --config build/windows/CPackConfig.cmake -B dist
+	cpack --config build/windows-x86/CPackConfig.cmake -B dist
 	rm -rf dist/_CPack_Packages
 
-# Unit tests natively, then the real module under Wine.
-test: native-tests module run-deps
+# Unit tests natively, then the real module under Wine, 64-bit and 32-bit. 32-bit Wine needs a
+# kernel that runs 32-bit programs; where it cannot start, the 32-bit suite is not run and the
+# reason is said, and only the shape of the 32-bit build is checked.
+test: native-tests module module-x86 run-deps
 	ctest --preset windows
+	@if $(WINE32) --version >/dev/null 2>&1; then \
+		ctest --preset windows-x86; \
+	else \
+		echo "NOT RUN: the 32-bit end-to-end suite: 32-bit Wine ($(WINE32)) cannot start on"; \
+		echo "this machine (a Linux kernel with ia32 emulation off runs no 32-bit program)."; \
+		for shipped in StickShift.dll StickShiftProbe.exe; do \
+			sh tests/wine/check-module-shape.sh i686-w64-mingw32-objdump \
+				build/windows-x86/$$shipped 32 || exit 1; \
+		done; \
+	fi
 
 module: build-deps
 	cmake --preset windows
 	cmake --build --preset windows
+
+# The same module for 32-bit games.
+module-x86: build-deps
+	cmake --preset windows-x86
+	cmake --build --preset windows-x86
 
 native-tests: build-deps
 	cmake --preset native

@@ -1,6 +1,8 @@
 # StickShift.dll: a drop-in plug-in that depends on system DLLs alone and exports nothing.
 
 enable_language(RC)
+# 64 or 32: the same sources build the module for 64-bit games and for 32-bit ones.
+math(EXPR WINDOWS_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0602)
 # Each function and datum in a section of its own, so that the module's link drops what it
 # does not call, from our code and from the static runtimes alike.
@@ -12,7 +14,7 @@ set(STATIC_RUNTIME_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
 # Gives a program a version resource, so that Windows' file properties say what it is.
 function(add_version_resource target file_name description file_type)
     set(VERSION_FILE_NAME ${file_name})
-    set(VERSION_DESCRIPTION ${description})
+    set(VERSION_DESCRIPTION "${description} (${WINDOWS_BITS}-bit build)")
     set(VERSION_FILE_TYPE ${file_type})
     configure_file(${PROJECT_SOURCE_DIR}/cmake/VersionInfo.rc.in
         ${CMAKE_CURRENT_BINARY_DIR}/${target}VersionInfo.rc @ONLY)
@@ -20,11 +22,17 @@ function(add_version_resource target file_name description file_type)
 endfunction()
 
 # Import library that binds XInputGetState by ordinal 2 of xinput1_4.dll.
+if(WINDOWS_BITS EQUAL 32)
+    set(XINPUT_GET_STATE_SYMBOL XInputGetState@8)
+else()
+    set(XINPUT_GET_STATE_SYMBOL XInputGetState)
+endif()
+configure_file(${CMAKE_SOURCE_DIR}/cmake/xinput1_4.def.in ${CMAKE_BINARY_DIR}/xinput1_4.def @ONLY)
 set(XINPUT_IMPORT_LIB ${CMAKE_BINARY_DIR}/libxinput1_4_ordinal.a)
 add_custom_command(
     OUTPUT ${XINPUT_IMPORT_LIB}
-    COMMAND ${CMAKE_DLLTOOL} -d ${CMAKE_SOURCE_DIR}/cmake/xinput1_4.def -l ${XINPUT_IMPORT_LIB}
-    DEPENDS ${CMAKE_SOURCE_DIR}/cmake/xinput1_4.def
+    COMMAND ${CMAKE_DLLTOOL} -d ${CMAKE_BINARY_DIR}/xinput1_4.def -l ${XINPUT_IMPORT_LIB}
+    DEPENDS ${CMAKE_BINARY_DIR}/xinput1_4.def
     COMMENT "Making the xinput1_4.dll import library (by ordinal)")
 add_custom_target(XInputImportLib DEPENDS ${XINPUT_IMPORT_LIB})
 

@@ -1,4 +1,4 @@
-# What a Windows user downloads: dist/StickShift-VERSION-win64.zip (make package).
+# What a Windows user downloads: dist/StickShift-VERSION-win64.zip, or -win32 (make package).
 
 configure_file(${PROJECT_SOURCE_DIR}/package/README.txt.in ${CMAKE_BINARY_DIR}/README.txt @ONLY)
 
@@ -9,7 +9,7 @@ install(FILES
     DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_FILE_NAME "StickShift-${PROJECT_VERSION}-win64")
+set(CPACK_PACKAGE_FILE_NAME "StickShift-${PROJECT_VERSION}-win${WINDOWS_BITS}")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

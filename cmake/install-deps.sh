@@ -20,5 +20,11 @@ else
     echo "Please install as root:$missing" >&2
     exit 1
 fi
+# 32-bit packages (NAME:i386), such as 32-bit Wine, need the i386 architecture first.
+case "$missing" in
+*:i386*)
+    dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+    ;;
+esac
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing

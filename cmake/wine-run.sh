@@ -7,16 +7,20 @@ set -e
 prefix=$1
 shift
 
-export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all
+# WINEARCH may come from the caller: win64 by default, win32 for the 32-bit build, whose
+# programs need 32-bit Wine's own loader.
+export WINEPREFIX="$prefix" WINEARCH="${WINEARCH:-win64}" WINEDEBUG=-all
 export WINEDLLOVERRIDES="xinput1_4=n,b;winedbg.exe=d;mscoree,mshtml="
 
-wine=$(command -v wine64 || command -v wine || true)
-for candidate in /usr/lib/wine/wine64 /usr/lib/wine/wine; do
-    [ -n "$wine" ] && break
-    [ -x "$candidate" ] && wine=$candidate
-done
+if [ "$WINEARCH" = win32 ]; then
+    loader=wine package=wine32:i386
+else
+    loader=wine64 package=wine64
+fi
+wine=$(command -v $loader || true)
+[ -z "$wine" ] && [ -x /usr/lib/wine/$loader ] && wine=/usr/lib/wine/$loader
 if [ -z "$wine" ]; then
-    echo "wine-run.sh: Wine is not installed (Debian package wine64)" >&2
+    echo "wine-run.sh: Wine is not installed (Debian package $package)" >&2
     exit 127
 fi
 

@@ -42,7 +42,9 @@ extern "C" DWORD WINAPI XInputGetState(DWORD userIndex, XINPUT_STATE* state) {
         return ERROR_DEVICE_NOT_CONNECTED;
 
     const TestPad& pad = Controller->pads[userIndex];
-    const LONG64 sticks = pad.sticks; // one aligned 64-bit load: both axes from the same move
+    // One atomic 64-bit read, on 32-bit builds too: both axes come from the same move.
+    const LONG64 sticks =
+        InterlockedCompareExchange64(const_cast<volatile LONG64*>(&pad.sticks), 0, 0);
     ZeroMemory(state, sizeof *state);
     state->dwPacketNumber = static_cast<DWORD>(sticks ^ (sticks >> 32));
     state->Gamepad.wButtons = static_cast<WORD>(pad.buttons);

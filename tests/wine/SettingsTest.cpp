@@ -93,6 +93,16 @@ TEST_F(SettingsFile, OnlyTheLastDotOfTheModuleNameCounts) {
     ExpectThresholds(26213, 6553);
 }
 
+TEST_F(SettingsFile, ModuleRenamedToAsiReadsTheIniOfItsName) {
+    // Some plug-in loaders pick up only files ending in ".asi".
+    const std::string folder = FreshCaseFolder(CaseFolder());
+    PlaceModule(folder + "\\StickShift.asi");
+    WriteTextFile(folder + "\\StickShift.ini",
+                  "[Settings]\nThresholdOnPct=80\nThresholdOffPct=20\n");
+    Load(folder + "\\StickShift.asi");
+    ExpectThresholds(26213, 6553);
+}
+
 TEST_F(SettingsFile, ModuleWithoutExtensionInDottedFolderReadsThePathCutAtThatDot) {
     const std::string folder = FreshCaseFolder(CaseFolder());
     CreateDirectoryA((folder + "\\Tools.old").c_str(), nullptr);

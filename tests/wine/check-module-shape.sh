@@ -1,13 +1,15 @@
 #!/bin/sh
-# check-module-shape.sh OBJDUMP MODULE: what we ship must be drop-in: no exports,
-# XInputGetState bound by ordinal 2, and only system DLLs imported.
+# check-module-shape.sh OBJDUMP MODULE BITS: what we ship must be drop-in: a BITS-bit (64 or
+# 32) module with no exports, XInputGetState bound by ordinal 2, and only system DLLs imported.
 objdump=$1
 module=$2
+bits=$3
 dump=$("$objdump" -p "$module") || exit 1
 status=0
 fail() { echo "FAIL: $*"; status=1; }
 
-echo "$dump" | grep -q "PE32+" || fail "not a 64-bit module"
+if [ "$bits" = 64 ]; then format="(PE32+)"; else format="(PE32)"; fi
+echo "$dump" | grep -qF "$format" || fail "not a $bits-bit module"
 
 exported=$(echo "$dump" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' | tail -n +2 | grep -c '\[')
 [ "$exported" -eq 0 ] || fail "exports $exported names"
