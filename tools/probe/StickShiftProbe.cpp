@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cwchar>
 #include <string>
 
@@ -60,13 +59,10 @@ void PrintThreshold(const char* circle, std::int32_t threshold, const wchar_t* k
 }
 
 // A path as the console shows it, in its own code page.
-std::string ConsoleText(const wchar_t* text) {
-    const UINT codePage = GetConsoleOutputCP();
-    const int size = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string converted(size > 0 ? size : 1, '\0');
-    WideCharToMultiByte(codePage, 0, text, -1, &converted[0], size, nullptr, nullptr);
-    converted.resize(converted.size() - 1);
-    return converted;
+std::string ConsoleText(const wchar_t* path) {
+    char text[4 * SettingsPathCapacity] = ""; // room for any code page's longest characters
+    WideCharToMultiByte(GetConsoleOutputCP(), 0, path, -1, text, sizeof text, nullptr, nullptr);
+    return text;
 }
 
 // '#' up to the deflection, ':' at the "off" circle, '|' at the "on" circle.
