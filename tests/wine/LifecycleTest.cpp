@@ -25,13 +25,9 @@ void ExpectHostsLiveThroughUnloads(const std::string& module, const std::string&
         HANDLE child =
             StartChild("--unload-after \"" + module + "\" " + std::to_string(delayMs), host);
         ASSERT_NE(child, nullptr);
-        const bool ended = WaitForSingleObject(child, 10000) == WAIT_OBJECT_0;
-        if (!ended)
-            TerminateProcess(child, 1);
-        DWORD exitCode = 1;
-        GetExitCodeProcess(child, &exitCode);
-        CloseHandle(child);
-        ASSERT_TRUE(ended) << "the host hung unloading " << delayMs << " ms after loading";
+        DWORD exitCode;
+        ASSERT_TRUE(AwaitChild(child, 10000, exitCode))
+            << "the host hung unloading " << delayMs << " ms after loading";
         ASSERT_EQ(exitCode, 0u) << "the host failed unloading " << delayMs << " ms after loading";
     }
 }
@@ -139,10 +135,8 @@ TEST_F(Lifecycle, ProcessEndedInsideThePressStillReleases) {
     PlaceModule(folder + "\\StickShift.dll");
     HANDLE child = StartChild("--end-inside-press \"" + folder + "\\StickShift.dll\"");
     ASSERT_NE(child, nullptr);
-    ASSERT_EQ(WaitForSingleObject(child, 10000), WAIT_OBJECT_0);
-    DWORD exitCode = 1;
-    GetExitCodeProcess(child, &exitCode);
-    CloseHandle(child);
+    DWORD exitCode;
+    ASSERT_TRUE(AwaitChild(child, 10000, exitCode));
     EXPECT_EQ(exitCode, 0u);
     ExpectNextEventWithin(true, 2);
 }
@@ -161,11 +155,9 @@ TEST_F(Lifecycle, ProcessExitWhileHeldLeavesLeftShiftUp) {
     EXPECT_TRUE(LeftShiftSettles(true));
 
     SetEvent(exitNow);
-    ASSERT_EQ(WaitForSingleObject(child, 10000), WAIT_OBJECT_0);
-    DWORD exitCode = 1;
-    GetExitCodeProcess(child, &exitCode);
+    DWORD exitCode;
+    ASSERT_TRUE(AwaitChild(child, 10000, exitCode));
     EXPECT_EQ(exitCode, 0u);
-    CloseHandle(child);
     CloseHandle(exitNow);
 
     ExpectNextEventWithin(true, 2);

@@ -94,6 +94,16 @@ HANDLE StartChild(const std::string& arguments, const std::string& program) {
     return process.hProcess;
 }
 
+bool AwaitChild(HANDLE child, DWORD timeoutMs, DWORD& exitCode) {
+    const bool ended = WaitForSingleObject(child, timeoutMs) == WAIT_OBJECT_0;
+    if (!ended)
+        TerminateProcess(child, 1);
+    exitCode = 1;
+    GetExitCodeProcess(child, &exitCode);
+    CloseHandle(child);
+    return ended;
+}
+
 bool RunProgram(const std::string& program, const std::string& arguments, const std::string& folder,
                 std::string& output, DWORD& exitCode, DWORD timeoutMs) {
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};

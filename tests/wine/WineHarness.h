@@ -28,6 +28,9 @@ void PlaceHost(const std::string& path);
 // Runs this test program again, or its copy at `program`, as a child with the given arguments;
 // returns its process handle.
 HANDLE StartChild(const std::string& arguments, const std::string& program = "");
+// Waits up to `timeoutMs` for a child to end, ends it if it has not, and closes its handle;
+// false if it had to be ended. `exitCode` is what it exited with.
+bool AwaitChild(HANDLE child, DWORD timeoutMs, DWORD& exitCode);
 
 // Runs `program` in `folder` to its end, collecting what it prints; false if it cannot start or
 // does not end within `timeoutMs`.
