@@ -5,8 +5,19 @@ enable_language(RC)
 math(EXPR WINDOWS_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0602)
 # Each function and datum in a section of its own, so that the module's link drops what it
-# does not call, from our code and from the static runtimes alike.
-add_compile_options(-ffunction-sections -fdata-sections)
+# does not call, from our code and from the static runtimes alike; and no compiler banner in
+# each object's read-only data.
+add_compile_options(-ffunction-sections -fdata-sections -fno-ident)
+# Everything the 64-bit module refers to lies within it, so no table of far pointers is needed.
+# On 32-bit Windows, unwind tables serve only C++ exceptions, which the module never throws.
+if(WINDOWS_BITS EQUAL 64)
+    set(MODULE_SIZE_OPTIONS -mcmodel=small)
+else()
+    set(MODULE_SIZE_OPTIONS -fno-asynchronous-unwind-tables -fno-exceptions)
+endif()
+# The logic library was made before this file was read: it takes the same options.
+target_compile_options(StickShiftLogic PRIVATE -ffunction-sections -fdata-sections -fno-ident
+    ${MODULE_SIZE_OPTIONS})
 
 # No C++ runtime DLLs beside our programs: the GCC runtimes and winpthread go in statically.
 set(STATIC_RUNTIME_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
@@ -40,12 +51,14 @@ add_custom_target(XInputImportLib DEPENDS ${XINPUT_IMPORT_LIB})
 add_library(StickShiftSettings STATIC
     src/settings/LoadSettings.cpp
     src/shared/SharedValues.cpp)
+target_compile_options(StickShiftSettings PRIVATE ${MODULE_SIZE_OPTIONS})
 target_link_libraries(StickShiftSettings PUBLIC StickShiftLogic)
 
 add_library(StickShift SHARED
     src/entry/ModuleEntry.cpp
     src/watcher/StickWatcher.cpp)
 add_version_resource(StickShift StickShift.dll "${PROJECT_DESCRIPTION}" VFT_DLL)
+target_compile_options(StickShift PRIVATE ${MODULE_SIZE_OPTIONS})
 set_target_properties(StickShift PROPERTIES PREFIX "" IMPORT_PREFIX "" IMPORT_SUFFIX ".dll.a")
 add_dependencies(StickShift XInputImportLib)
 target_link_libraries(StickShift PRIVATE StickShiftSettings ${XINPUT_IMPORT_LIB})

@@ -3,7 +3,6 @@
 
 #include "settings/LoadSettings.h"
 #include "shared/SharedValues.h"
-#include "watcher/ShiftDecision.h"
 #include "watcher/StickWatcher.h"
 
 namespace {

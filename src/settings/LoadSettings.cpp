@@ -16,13 +16,35 @@ bool SettingsPathOf(HMODULE module, wchar_t (&settingsPath)[SettingsPathCapacity
     return true;
 }
 
-void LoadSettingsFromFile(const wchar_t* settingsPath) {
-    // The profile routine answers unsigned; negative values in the file come back as their
-    // two's complement, so the result is taken as signed.
-    const auto onPercent = static_cast<std::int32_t>(GetPrivateProfileIntW(
-        SettingsSection, ThresholdOnKey, DefaultThresholdOnPct, settingsPath));
-    const auto offPercent = static_cast<std::int32_t>(GetPrivateProfileIntW(
-        SettingsSection, ThresholdOffKey, DefaultThresholdOffPct, settingsPath));
-    ThresholdOn = PercentToStickUnits(onPercent);
-    ThresholdOff = PercentToStickUnits(offPercent);
+namespace {
+
+// The profile routine answers unsigned; negative values in the file come back as their two's
+// complement, so the result is taken as signed.
+std::int32_t ReadNumber(const wchar_t* settingsPath, const wchar_t* key, std::int32_t fallback) {
+    return static_cast<std::int32_t>(
+        GetPrivateProfileIntW(SettingsSection, key, fallback, settingsPath));
+}
+
+} // namespace
+
+UnusableSettings LoadSettingsFromFile(const wchar_t* settingsPath) {
+    ThresholdOn =
+        PercentToStickUnits(ReadNumber(settingsPath, ThresholdOnKey, DefaultThresholdOnPct));
+    ThresholdOff =
+        PercentToStickUnits(ReadNumber(settingsPath, ThresholdOffKey, DefaultThresholdOffPct));
+
+    wchar_t keyName[KeyNameCapacity];
+    GetPrivateProfileStringW(SettingsSection, KeyNameKey, DefaultKeyName, keyName, KeyNameCapacity,
+                             settingsPath);
+    HoldableKey key;
+    const bool keyUsable = KeyFromName(keyName, key);
+    if (key.scanCode == 0) // Left Shift keeps its fixed scan code; the others are the layout's
+        key.scanCode =
+            static_cast<std::uint16_t>(MapVirtualKeyW(key.virtualKey, MAPVK_VK_TO_VSC_EX) & 0xFF);
+    HeldKey = key;
+
+    const bool controllerUsable = ControllerIndexFromNumber(
+        ReadNumber(settingsPath, ControllerKey, DefaultControllerNumber), ControllerIndex);
+    OnlyWhenFocused = ReadNumber(settingsPath, OnlyWhenFocusedKey, DefaultOnlyWhenFocused) != 0;
+    return {!keyUsable, !controllerUsable};
 }

@@ -1,5 +1,6 @@
 #include "settings/SettingsRules.h"
 
+#include <cstring>
 #include <cwchar>
 
 std::int32_t PercentToStickUnits(std::int32_t percent) {
@@ -28,4 +29,85 @@ void BuildSettingsPath(const wchar_t (&modulePath)[ModulePathCapacity],
 
     std::wmemcpy(settingsPath, modulePath, kept);
     std::wmemcpy(settingsPath + kept, extension, std::wcslen(extension) + 1);
+}
+
+namespace {
+
+// Kept small: the table is part of the module.
+struct KeyName {
+    char name[7];
+    std::uint8_t virtualKey;
+};
+
+constexpr KeyName KeyNames[] = {
+    {"LShift", 0xA0}, {"RShift", 0xA1}, {"LCtrl", 0xA2}, {"RCtrl", 0xA3},
+    {"LAlt", 0xA4},   {"RAlt", 0xA5},   {"Space", 0x20}, {"Tab", 0x09},
+};
+
+// Right Ctrl and right Alt: their scan codes have the E0 prefix.
+bool IsExtended(std::uint8_t virtualKey) {
+    return virtualKey == 0xA3 || virtualKey == 0xA5;
+}
+
+wchar_t Upper(wchar_t c) {
+    return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+}
+
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t';
+}
+
+// Whether text[0..length) spells `name`, letter case aside.
+bool Spells(const wchar_t* text, std::size_t length, const char* name) {
+    std::size_t i = 0;
+    for (; i < length && name[i] != '\0'; ++i) {
+        if (Upper(text[i]) != Upper(static_cast<wchar_t>(name[i])))
+            return false;
+    }
+    return i == length && name[i] == '\0';
+}
+
+} // namespace
+
+bool KeyFromName(const wchar_t (&text)[KeyNameCapacity], HoldableKey& key) {
+    key = LeftShift;
+    std::size_t end = 0;
+    while (end < KeyNameCapacity && text[end] != L'\0')
+        ++end;
+    if (end >= KeyNameCapacity - 1)
+        return false;
+    std::size_t begin = 0;
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1]))
+        --end;
+
+    const std::size_t length = end - begin;
+    const wchar_t* name = text + begin;
+    if (length == 1) {
+        const wchar_t c = Upper(name[0]);
+        if ((c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9')) {
+            // A letter's or digit's virtual-key code is its upper-case character.
+            key = {static_cast<std::uint16_t>(c), 0, false, {static_cast<char>(c)}};
+            return true;
+        }
+    }
+    for (const KeyName& named : KeyNames) {
+        // Shift, Ctrl and Alt alone mean the left one.
+        if (!Spells(name, length, named.name) &&
+            !(named.name[0] == 'L' && Spells(name, length, named.name + 1)))
+            continue;
+        if (named.virtualKey != LeftShiftVirtualKey) {
+            key = {named.virtualKey, 0, IsExtended(named.virtualKey), {}};
+            std::memcpy(key.name, named.name, sizeof key.name);
+        }
+        return true;
+    }
+    return false;
+}
+
+bool ControllerIndexFromNumber(std::int32_t number, unsigned long& index) {
+    const bool usable = number >= 1 && number <= 4;
+    index = usable ? static_cast<unsigned long>(number - 1) : 0;
+    return usable;
 }

@@ -13,11 +13,52 @@ constexpr const wchar_t* ThresholdOffKey = L"ThresholdOffPct";
 constexpr std::int32_t DefaultThresholdOnPct = 50;
 constexpr std::int32_t DefaultThresholdOffPct = 40;
 
+// Optional settings that fit the module to a player's game. Absent, they give the behaviour the
+// module has always had: Left Shift, the first controller, whatever window has the focus.
+constexpr const wchar_t* KeyNameKey = L"Key";
+constexpr const wchar_t* ControllerKey = L"Controller";
+constexpr const wchar_t* OnlyWhenFocusedKey = L"OnlyWhenFocused";
+constexpr const wchar_t* DefaultKeyName = L"LShift";
+constexpr std::int32_t DefaultControllerNumber = 1;
+constexpr std::int32_t DefaultOnlyWhenFocused = 0;
+
 // The module path is fetched into MAX_PATH characters, which may come back without a
 // terminator when the platform cut the path short. The settings path may swap the extension
 // for ".ini", so it needs four more.
 constexpr std::size_t ModulePathCapacity = 260;
 constexpr std::size_t SettingsPathCapacity = ModulePathCapacity + 4;
+
+// A key the module can hold down. The scan code is the keyboard layout's, found when the module
+// loads; `extended` marks keys whose scan code carries the E0 prefix.
+struct HoldableKey {
+    std::uint16_t virtualKey;
+    std::uint16_t scanCode;
+    bool extended;
+    char name[7]; // as the settings file names it: "LShift", "A"
+};
+
+constexpr std::uint16_t LeftShiftVirtualKey = 0xA0; // VK_LSHIFT
+// Left Shift's scan code on every layout. Games that read scan codes (DirectInput, raw input,
+// SDL) ignore a key that comes with its virtual-key code alone.
+constexpr std::uint16_t LeftShiftScanCode = 0x2A;
+constexpr HoldableKey LeftShift = {LeftShiftVirtualKey, LeftShiftScanCode, false, "LShift"};
+
+// The key value is read into this many characters. A value that fills them may have been cut
+// short, so it names no key.
+constexpr std::size_t KeyNameCapacity = 16;
+
+// The key that `text` names, ignoring letter case and blanks around it: LShift, RShift, LCtrl,
+// RCtrl, LAlt, RAlt, Space, Tab, A-Z or 0-9; Shift, Ctrl and Alt alone mean the left one. Reads
+// at most KeyNameCapacity characters of `text`, terminated or not. An empty, unknown or
+// overlong name gives Left Shift and false. The scan code is left for the platform to find.
+bool KeyFromName(const wchar_t (&text)[KeyNameCapacity], HoldableKey& key);
+
+// The key as a player calls it: "Left Shift", "Space", "A".
+const char* KeyLabel(const HoldableKey& key);
+
+// The XInput user index of controller `number` (1 to 4). Any other number gives the first
+// controller, index 0, and false.
+bool ControllerIndexFromNumber(std::int32_t number, unsigned long& index);
 
 // Percent of full scale to raw stick units: pct / 100 * 32767, truncated toward zero.
 // A result beyond the signed 32-bit range becomes INT32_MIN.

@@ -2,4 +2,7 @@
 
 std::int32_t ThresholdOn = BuiltInThresholdOn;
 std::int32_t ThresholdOff = BuiltInThresholdOff;
+HoldableKey HeldKey = LeftShift;
+unsigned long ControllerIndex = 0;
+bool OnlyWhenFocused = false;
 std::atomic<bool> Running{true};

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "settings/SettingsRules.h"
+
 // Thresholds in raw stick units (32767 = full scale). The built-in values hold until the
 // settings are loaded, and stay when the module cannot find its own path.
 constexpr std::int32_t BuiltInThresholdOn = 21844;
@@ -10,6 +12,13 @@ constexpr std::int32_t BuiltInThresholdOff = 14000;
 
 extern std::int32_t ThresholdOn;
 extern std::int32_t ThresholdOff;
+
+// The key held while the stick is pushed, the controller read (its XInput user index), and
+// whether the stick counts only while the game has the foreground. Written with the thresholds,
+// before the watcher starts; Left Shift, the first controller and always, until then.
+extern HoldableKey HeldKey;
+extern unsigned long ControllerIndex;
+extern bool OnlyWhenFocused;
 
 // Cleared once at detach; the watcher reads it from another thread.
 extern std::atomic<bool> Running;

@@ -12,10 +12,19 @@ std::int64_t SquaredDeflection(std::int16_t x, std::int16_t y) {
 }
 
 ShiftEvent DecideShift(bool shiftHeld, std::int64_t deflectionSquared, std::int64_t onSquared,
-                       std::int64_t offSquared) {
+                       std::int64_t offSquared, bool stickCounts) {
+    if (!stickCounts)
+        return shiftHeld ? ShiftRelease : NoShiftEvent;
     if (!shiftHeld && deflectionSquared > onSquared)
         return ShiftPress;
     if (shiftHeld && deflectionSquared < offSquared)
         return ShiftRelease;
     return NoShiftEvent;
+}
+
+ShiftEvent DecideOnFailedRead(bool shiftHeld, unsigned& failedReadsInARow) {
+    if (failedReadsInARow < ControllerGoneAfterFailedReads)
+        ++failedReadsInARow;
+    return shiftHeld && failedReadsInARow >= ControllerGoneAfterFailedReads ? ShiftRelease
+                                                                            : NoShiftEvent;
 }

@@ -9,34 +9,40 @@
 
 namespace {
 
-// Left Shift's scan code. Games that read scan codes (DirectInput, raw input, SDL) ignore a key
-// that comes with its virtual-key code alone.
-constexpr WORD LeftShiftScanCode = 0x2A;
-
 // Marked down before the press is sent and up only after a release has gone through, so that a
 // thread ended between the two steps leaves the mark down and detach sends the release it
 // missed. An event the system refuses (SendInput inserts nothing) changes nothing: the next
 // poll tries again.
 std::atomic<bool> ShiftHeld{false};
 
-bool SendShiftKeyEvent(bool release) {
-    INPUT shiftKeyEvent = {};
-    shiftKeyEvent.type = INPUT_KEYBOARD;
-    shiftKeyEvent.ki.wVk = VK_LSHIFT;
-    shiftKeyEvent.ki.wScan = LeftShiftScanCode;
-    shiftKeyEvent.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
-    return SendInput(1, &shiftKeyEvent, sizeof(INPUT)) == 1;
+bool SendHeldKeyEvent(bool release) {
+    INPUT keyEvent = {};
+    keyEvent.type = INPUT_KEYBOARD;
+    keyEvent.ki.wVk = HeldKey.virtualKey;
+    keyEvent.ki.wScan = HeldKey.scanCode;
+    keyEvent.ki.dwFlags =
+        (release ? KEYEVENTF_KEYUP : 0) | (HeldKey.extended ? KEYEVENTF_EXTENDEDKEY : 0);
+    return SendInput(1, &keyEvent, sizeof(INPUT)) == 1;
 }
 
 void PressShift() {
     ShiftHeld = true;
-    if (!SendShiftKeyEvent(false))
+    if (!SendHeldKeyEvent(false))
         ShiftHeld = false;
 }
 
 void ReleaseShift() {
-    if (SendShiftKeyEvent(true))
+    if (SendHeldKeyEvent(true))
         ShiftHeld = false;
+}
+
+// Whether a window of this process has the foreground. None at all (a locked desktop, or no
+// display) counts as the game being in the background.
+bool GameHasForeground() {
+    DWORD owner = 0;
+    const HWND foreground = GetForegroundWindow();
+    return foreground != nullptr && GetWindowThreadProcessId(foreground, &owner) != 0 &&
+           owner == GetCurrentProcessId();
 }
 
 } // namespace
@@ -44,22 +50,28 @@ void ReleaseShift() {
 unsigned WINAPI StickWatcher(void*) {
     const std::int64_t onSquared = SquareThreshold(ThresholdOn);
     const std::int64_t offSquared = SquareThreshold(ThresholdOff);
+    unsigned failedReads = 0;
 
     while (Running) {
         XINPUT_STATE sample = {};
+        ShiftEvent event;
         if (XInputGetState(ControllerIndex, &sample) == ERROR_SUCCESS) {
-            const std::int64_t deflection =
-                SquaredDeflection(sample.Gamepad.sThumbLX, sample.Gamepad.sThumbLY);
-            switch (DecideShift(ShiftHeld, deflection, onSquared, offSquared)) {
-            case ShiftPress:
-                PressShift();
-                break;
-            case ShiftRelease:
-                ReleaseShift();
-                break;
-            case NoShiftEvent:
-                break;
-            }
+            failedReads = 0;
+            event = DecideShift(ShiftHeld,
+                                SquaredDeflection(sample.Gamepad.sThumbLX, sample.Gamepad.sThumbLY),
+                                onSquared, offSquared, !OnlyWhenFocused || GameHasForeground());
+        } else {
+            event = DecideOnFailedRead(ShiftHeld, failedReads);
+        }
+        switch (event) {
+        case ShiftPress:
+            PressShift();
+            break;
+        case ShiftRelease:
+            ReleaseShift();
+            break;
+        case NoShiftEvent:
+            break;
         }
         Sleep(PollPauseMs);
     }

@@ -1,6 +1,6 @@
 // libFuzzer target: the settings rules against plain reference computations, under ASan and
-// UBSan. The module path is given in exactly its 260-character buffer, on the heap, with or
-// without a terminator, so that any read or write beyond the buffers is caught.
+// UBSan. The module path and the key name are each given in exactly their buffers, on the heap,
+// with or without a terminator, so that any read or write beyond the buffers is caught.
 
 #include "settings/SettingsRules.h"
 
@@ -26,6 +26,24 @@ std::wstring ReferenceSettingsPath(const wchar_t* modulePath) {
     return dot == std::wstring::npos ? path : path.substr(0, dot) + L".ini";
 }
 
+// Whatever the key value holds, the key is one the module knows: its own name reads back as it.
+void CheckKeyName(const std::uint8_t* data, std::size_t size) {
+    auto* text = new wchar_t[KeyNameCapacity];
+    std::wmemset(text, L'x', KeyNameCapacity);
+    std::memcpy(text, data, std::min(size / sizeof(wchar_t), KeyNameCapacity) * sizeof(wchar_t));
+    HoldableKey key;
+    KeyFromName(*reinterpret_cast<const wchar_t(*)[KeyNameCapacity]>(text), key);
+
+    wchar_t name[KeyNameCapacity] = {};
+    for (std::size_t i = 0; i < sizeof key.name && key.name[i] != '\0'; ++i)
+        name[i] = static_cast<unsigned char>(key.name[i]);
+    HoldableKey again;
+    if (!KeyFromName(name, again) || again.virtualKey != key.virtualKey ||
+        again.extended != key.extended)
+        std::abort();
+    delete[] text;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -38,7 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         size -= sizeof percent;
     }
 
-    // The rest of the input is the module path's wide characters, whatever their values.
+    CheckKeyName(data, size);
+
+    // The rest of the input is also the module path's wide characters, whatever their values.
     auto* modulePath = new wchar_t[ModulePathCapacity];
     std::wmemset(modulePath, L'x', ModulePathCapacity); // no terminator unless the input has one
     const std::size_t characters = std::min(size / sizeof(wchar_t), ModulePathCapacity);

@@ -92,9 +92,10 @@ bool WaitForKeyEvents(std::size_t count, DWORD timeoutMs) {
     return WaitUntil([count] { return KeyEvents().size() >= count; }, timeoutMs);
 }
 
-bool LeftShiftSettles(bool down, DWORD timeoutMs) {
-    return WaitUntil([down] { return ((GetAsyncKeyState(VK_LSHIFT) & 0x8000) != 0) == down; },
-                     timeoutMs);
+bool KeySettles(bool down, DWORD timeoutMs, UINT virtualKey) {
+    return WaitUntil(
+        [=] { return ((GetAsyncKeyState(static_cast<int>(virtualKey)) & 0x8000) != 0) == down; },
+        timeoutMs);
 }
 
 TestControllerState& Controller() {
@@ -118,13 +119,13 @@ void ResetController() {
     Controller().firstCallSetupMs = 0;
 }
 
-void PlaceLeftStick(SHORT x, SHORT y, bool connected) {
-    TestPad& pad = Controller().pads[0];
+void PlaceLeftStick(SHORT x, SHORT y, bool connected, int userIndex) {
+    TestPad& pad = Controller().pads[userIndex];
     SetLeftStick(pad, x, y);
     pad.connected = connected;
 }
 
-bool WaitForPolls(int count, DWORD timeoutMs) {
-    const LONG target = Controller().calls[0] + count;
-    return WaitUntil([target] { return Controller().calls[0] >= target; }, timeoutMs);
+bool WaitForPolls(int count, DWORD timeoutMs, int userIndex) {
+    const LONG target = Controller().calls[userIndex] + count;
+    return WaitUntil([=] { return Controller().calls[userIndex] >= target; }, timeoutMs);
 }

@@ -46,13 +46,14 @@ void ClearKeyEvents();
 bool WaitForKeyEvents(std::size_t count, DWORD timeoutMs = 2000);
 
 // The desktop's key state follows an injected event only after the hooks have seen it: waits
-// up to `timeoutMs` for Left Shift to be down (or up), and tells whether it is.
-bool LeftShiftSettles(bool down, DWORD timeoutMs = 1000);
+// up to `timeoutMs` for the key (Left Shift unless named) to be down (or up), and tells whether
+// it is.
+bool KeySettles(bool down, DWORD timeoutMs = 1000, UINT virtualKey = VK_LSHIFT);
 
 TestControllerState& Controller();
 void ResetController();
-// Puts controller 0's left stick at (x, y), plugged in or not.
-void PlaceLeftStick(SHORT x, SHORT y, bool connected = true);
-// Waits until controller 0 has been read `count` more times, so that the module has seen the
+// Puts a controller's left stick at (x, y), plugged in or not.
+void PlaceLeftStick(SHORT x, SHORT y, bool connected = true, int userIndex = 0);
+// Waits until a controller has been read `count` more times, so that the module has seen its
 // current state; false after `timeoutMs`.
-bool WaitForPolls(int count, DWORD timeoutMs = 2000);
+bool WaitForPolls(int count, DWORD timeoutMs = 2000, int userIndex = 0);

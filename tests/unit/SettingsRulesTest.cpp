@@ -76,3 +76,71 @@ TEST(BuildSettingsPath, PathCutShortWithoutTerminatorIsReadWithinItsBuffer) {
     BuildSettingsPath(module, settings);
     EXPECT_EQ(std::wstring(settings), L"aaa.ini");
 }
+
+TEST(KeyFromName, EveryNameLetterCaseBlanksAndWhatNamesNoKey) {
+    struct {
+        const wchar_t* text;
+        bool known;
+        std::uint16_t virtualKey;
+        bool extended;
+        const char* name;
+    } const cases[] = {
+        {L"LShift", true, 0xA0, false, "LShift"},
+        {L"RShift", true, 0xA1, false, "RShift"},
+        {L"LCtrl", true, 0xA2, false, "LCtrl"},
+        {L"RCtrl", true, 0xA3, true, "RCtrl"},
+        {L"LAlt", true, 0xA4, false, "LAlt"},
+        {L"RAlt", true, 0xA5, true, "RAlt"},
+        {L"Space", true, 0x20, false, "Space"},
+        {L"Tab", true, 0x09, false, "Tab"},
+        {L"Shift", true, 0xA0, false, "LShift"},
+        {L"ctrl", true, 0xA2, false, "LCtrl"},
+        {L"ALT", true, 0xA4, false, "LAlt"},
+        {L"a", true, 'A', false, "A"},
+        {L"Z", true, 'Z', false, "Z"},
+        {L"0", true, '0', false, "0"},
+        {L"9", true, '9', false, "9"},
+        {L" \trShIfT\t ", true, 0xA1, false, "RShift"},
+        {L"", false, 0xA0, false, "LShift"},
+        {L"   ", false, 0xA0, false, "LShift"},
+        {L"Shfit", false, 0xA0, false, "LShift"},
+        {L"L Shift", false, 0xA0, false, "LShift"},
+        {L"LShiftX", false, 0xA0, false, "LShift"},
+        {L"!", false, 0xA0, false, "LShift"},
+        {L"\u00e4", false, 0xA0, false, "LShift"},
+        {L"AB", false, 0xA0, false, "LShift"},
+        // Filling the buffer: the value may have been cut short.
+        {L"LShift         ", false, 0xA0, false, "LShift"},
+    };
+    for (const auto& c : cases) {
+        wchar_t text[KeyNameCapacity];
+        std::wmemset(text, L'#', KeyNameCapacity);
+        std::wmemcpy(text, c.text, std::wcslen(c.text) + 1);
+        HoldableKey key;
+        EXPECT_EQ(KeyFromName(text, key), c.known) << c.name;
+        EXPECT_EQ(key.virtualKey, c.virtualKey) << c.name;
+        EXPECT_EQ(key.extended, c.extended) << c.name;
+        EXPECT_STREQ(key.name, c.name);
+        // Only Left Shift's scan code is fixed; the others are the keyboard layout's.
+        EXPECT_EQ(key.scanCode, c.virtualKey == 0xA0 ? 0x2A : 0);
+    }
+    // No terminator within the buffer at all.
+    wchar_t unterminated[KeyNameCapacity];
+    std::wmemset(unterminated, L'A', KeyNameCapacity);
+    HoldableKey key;
+    EXPECT_FALSE(KeyFromName(unterminated, key));
+    EXPECT_STREQ(key.name, "LShift");
+}
+
+TEST(ControllerIndexFromNumber, OneToFourOrTheFirst) {
+    for (std::int32_t number : {1, 2, 3, 4}) {
+        unsigned long index = 99;
+        EXPECT_TRUE(ControllerIndexFromNumber(number, index));
+        EXPECT_EQ(index, static_cast<unsigned long>(number - 1));
+    }
+    for (std::int32_t number : {0, 5, -1, -3, INT32_MIN, INT32_MAX}) {
+        unsigned long index = 99;
+        EXPECT_FALSE(ControllerIndexFromNumber(number, index)) << number;
+        EXPECT_EQ(index, 0u) << number;
+    }
+}

@@ -95,3 +95,26 @@ TEST(ShiftDecision, RepeatedSampleGivesAtMostOneEventUnlessOffExceedsOn) {
     // Beyond the "off" circle as well, the key is pressed once and stays held.
     EXPECT_EQ(EventsFor(std::vector<Sample>(50, Sample{30000, 0}), 16383, 25000).size(), 1u);
 }
+
+TEST(ShiftDecision, StickThatDoesNotCountPressesNothingAndLetsAHeldKeyGo) {
+    // The game in the background: far out presses nothing, and a held key goes up at once, even
+    // with "off" at zero, where no stick position would release it.
+    EXPECT_EQ(DecideShift(false, On * 4, On, Off, false), NoShiftEvent);
+    EXPECT_EQ(DecideShift(true, On * 4, On, Off, false), ShiftRelease);
+    EXPECT_EQ(DecideShift(true, On * 4, On, 0, false), ShiftRelease);
+    EXPECT_EQ(DecideShift(false, On * 4, On, Off, true), ShiftPress);
+}
+
+TEST(ShiftDecision, HeldKeyGoesUpOnlyAfterFiftyFailedReadsInARow) {
+    unsigned failedReads = 0;
+    for (unsigned read = 1; read < ControllerGoneAfterFailedReads; ++read)
+        EXPECT_EQ(DecideOnFailedRead(true, failedReads), NoShiftEvent) << read;
+    EXPECT_EQ(DecideOnFailedRead(true, failedReads), ShiftRelease);
+    // A refused release is tried again on the next failed read; once up, nothing more.
+    EXPECT_EQ(DecideOnFailedRead(true, failedReads), ShiftRelease);
+    EXPECT_EQ(DecideOnFailedRead(false, failedReads), NoShiftEvent);
+    EXPECT_EQ(failedReads, ControllerGoneAfterFailedReads);
+    // A successful read sets the count back to 0: a shorter dropout changes nothing.
+    failedReads = 0;
+    EXPECT_EQ(DecideOnFailedRead(true, failedReads), NoShiftEvent);
+}

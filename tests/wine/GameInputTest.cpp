@@ -110,3 +110,45 @@ TEST_F(Display, FocusedWindowGetsTheScanCodeInKeyMessagesAndRawInput) {
     EXPECT_EQ(RawUpMakeCode, LeftShiftScanCode);
     DestroyWindow(window);
 }
+
+TEST_F(Display, OnlyWhenFocusedActsWhileAWindowOfTheGameHasTheForeground) {
+    const HWND window = GameWindow(true);
+    const auto foregroundIsOurs = [window](bool ours) {
+        return PumpUntil([=] {
+            DWORD owner = 0;
+            const HWND foreground = GetForegroundWindow();
+            GetWindowThreadProcessId(foreground, &owner);
+            return (foreground != nullptr && owner == GetCurrentProcessId()) == ours;
+        });
+    };
+    SetForegroundWindow(window);
+    ASSERT_TRUE(foregroundIsOurs(true)) << "the game window never got the foreground";
+    LoadFresh("[Settings]\nOnlyWhenFocused=1\n");
+    MoveLeftStick(32767, 0, 1);
+    ExpectNextEventWithin(false, 1);
+
+    const char* doneName = "Local\\StickShiftTestForegroundDone";
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, doneName);
+    HANDLE other = StartChild(std::string("--take-foreground ") + doneName);
+    ASSERT_NE(other, nullptr);
+    ASSERT_TRUE(foregroundIsOurs(false)) << "the other program never took the foreground";
+    const LONG pollsWhenLost = Controller().calls[0];
+    ExpectNextEventWithin(true, 2);
+    EXPECT_LE(Controller().calls[0] - pollsWhenLost, 3) << "the release took over two polls";
+    MoveLeftStick(0, 0);
+    MoveLeftStick(0, -32768); // pushed while another program has the foreground
+    ExpectEventsNow(2);
+
+    SetForegroundWindow(window);
+    ASSERT_TRUE(foregroundIsOurs(true));
+    ExpectNextEventWithin(false, 3); // back in the game with the stick still pushed
+    MoveLeftStick(0, 0, 1);
+    ExpectNextEventWithin(true, 4);
+
+    SetEvent(done);
+    DWORD exitCode;
+    EXPECT_TRUE(AwaitChild(other, 10000, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    CloseHandle(done);
+    DestroyWindow(window);
+}

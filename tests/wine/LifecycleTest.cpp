@@ -88,7 +88,7 @@ TEST_F(Lifecycle, UnloadRightAfterLoadNeverCrashes) {
         if (round % 3 != 0)
             Sleep(round % 13); // land anywhere within the watcher's first turns
         Unload(loaded);
-        ASSERT_TRUE(LeftShiftSettles(false)) << "round " << round;
+        ASSERT_TRUE(KeySettles(false)) << "round " << round;
     }
     EXPECT_FALSE(WatcherStillPolls());
     // Which rounds pressed is chance; the teardown checks that each press was released.
@@ -152,7 +152,7 @@ TEST_F(Lifecycle, ProcessExitWhileHeldLeavesLeftShiftUp) {
         StartChild("--exit-while-loaded \"" + folder + "\\StickShift.dll\" 10000 " + exitEventName);
     ASSERT_NE(child, nullptr);
     ExpectNextEventWithin(false, 1, 5000); // the child's watcher pressed
-    EXPECT_TRUE(LeftShiftSettles(true));
+    EXPECT_TRUE(KeySettles(true));
 
     SetEvent(exitNow);
     DWORD exitCode;
@@ -161,5 +161,5 @@ TEST_F(Lifecycle, ProcessExitWhileHeldLeavesLeftShiftUp) {
     CloseHandle(exitNow);
 
     ExpectNextEventWithin(true, 2);
-    EXPECT_TRUE(LeftShiftSettles(false));
+    EXPECT_TRUE(KeySettles(false));
 }

@@ -60,6 +60,25 @@ int EndInsidePress(const char* modulePath) {
     return 5; // no press came
 }
 
+// Child host: another program that takes the foreground with a window of its own, and keeps it
+// until the parent sets the named event.
+int TakeForeground(const char* doneEventName) {
+    HANDLE done = OpenEventA(SYNCHRONIZE, FALSE, doneEventName);
+    const HWND window =
+        CreateWindowExW(0, L"STATIC", L"Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                        200, 100, nullptr, nullptr, nullptr, nullptr);
+    if (done == nullptr || window == nullptr)
+        return 3;
+    SetForegroundWindow(window);
+    while (MsgWaitForMultipleObjects(1, &done, FALSE, 10000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+    }
+    DestroyWindow(window);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -69,6 +88,8 @@ int main(int argc, char** argv) {
         return UnloadAfter(argv[2], argv[3]);
     if (argc == 3 && std::strcmp(argv[1], "--end-inside-press") == 0)
         return EndInsidePress(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--take-foreground") == 0)
+        return TakeForeground(argv[2]);
 
     ::testing::InitGoogleTest(&argc, argv);
     // The module must bind to the test controller beside this program, not to Wine's own.

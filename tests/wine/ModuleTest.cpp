@@ -5,35 +5,44 @@
 void ModuleTest::SetUp() {
     ResetController();
     ClearKeyEvents();
-    ASSERT_TRUE(LeftShiftSettles(false));
+    ASSERT_TRUE(KeySettles(false));
 }
 
 void ModuleTest::TearDown() {
     for (HMODULE module : loaded_)
         FreeLibrary(module);
     loaded_.clear();
+    CheckAndClearKeyEvents();
+}
 
+void ModuleTest::ExpectKey(DWORD virtualKey, DWORD scanCode, bool extended) {
+    virtualKey_ = virtualKey;
+    scanCode_ = scanCode;
+    extended_ = extended;
+}
+
+void ModuleTest::CheckAndClearKeyEvents() {
     const std::vector<KeyEvent> events = KeyEvents();
     for (size_t i = 0; i < events.size(); ++i) {
         SCOPED_TRACE("key event " + std::to_string(i));
-        EXPECT_EQ(events[i].vkCode, static_cast<DWORD>(VK_LSHIFT));
+        EXPECT_EQ(events[i].vkCode, virtualKey_);
         EXPECT_TRUE(events[i].flags & LLKHF_INJECTED);
-        // Left Shift's own scan code, which games that read scan codes need.
-        EXPECT_EQ(events[i].scanCode, 0x2Au);
-        EXPECT_FALSE(events[i].flags & LLKHF_EXTENDED);
+        EXPECT_EQ(events[i].scanCode, scanCode_);
+        EXPECT_EQ((events[i].flags & LLKHF_EXTENDED) != 0, extended_);
         EXPECT_EQ(events[i].up, i % 2 == 1) << "presses and releases must alternate";
     }
     EXPECT_EQ(events.size() % 2, 0u) << "a press was never released";
-    if (!LeftShiftSettles(false)) {
-        ADD_FAILURE() << "Left Shift was left down";
+    if (!KeySettles(false, 1000, virtualKey_)) {
+        ADD_FAILURE() << "the key was left down";
         // Put it back up, or every test after this one fails too.
         INPUT release = {};
         release.type = INPUT_KEYBOARD;
-        release.ki.wVk = VK_LSHIFT;
+        release.ki.wVk = static_cast<WORD>(virtualKey_);
         release.ki.dwFlags = KEYEVENTF_KEYUP;
         SendInput(1, &release, sizeof release);
-        LeftShiftSettles(false);
+        KeySettles(false, 1000, virtualKey_);
     }
+    ClearKeyEvents();
 }
 
 HMODULE ModuleTest::Load(const std::string& path) {

@@ -8,8 +8,9 @@
 #include "WineHarness.h"
 
 // Each test starts with every controller absent, no key events seen and Left Shift up, and
-// ends with every module it loaded unloaded, checking that all the module injected was Left
-// Shift, flagged as injected, pressed and released in turn, and left up.
+// ends with every module it loaded unloaded, checking that all the module injected was the
+// expected key (Left Shift unless the test says otherwise), flagged as injected, pressed and
+// released in turn, and left up.
 class ModuleTest : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -35,6 +36,14 @@ class ModuleTest : public ::testing::Test {
 
     std::string CaseFolder() const;
 
+    // The key that the module is expected to inject from now on, with its scan code.
+    void ExpectKey(DWORD virtualKey, DWORD scanCode, bool extended);
+    // Checks every key event seen so far, as the teardown does, then forgets them.
+    void CheckAndClearKeyEvents();
+
   private:
     std::vector<HMODULE> loaded_;
+    DWORD virtualKey_ = VK_LSHIFT;
+    DWORD scanCode_ = 0x2A; // Left Shift's own, which games that read scan codes need
+    bool extended_ = false;
 };

@@ -36,8 +36,7 @@ TEST_F(Probe, ReadsTheStickWithTheDefaultSettings) {
     const std::string folder = PrepareFolder();
     PlaceLeftStick(16384, 0);
     std::string output = Run(folder, "--count 3");
-    EXPECT_TRUE(Contains(output, "No settings file at " + folder + "\\StickShiftProbe.ini"))
-        << output;
+    EXPECT_TRUE(Contains(output, "No settings file at " + folder + "\\StickShift.ini")) << output;
     EXPECT_TRUE(Contains(output, "16383 stick units")) << output;
     EXPECT_TRUE(Contains(output, "13106 stick units")) << output;
     EXPECT_TRUE(Contains(output, "deflection  50.0 %")) << output;
@@ -51,22 +50,22 @@ TEST_F(Probe, ReadsTheStickWithTheDefaultSettings) {
     ExpectEventsNow(0); // the probe injects nothing
 }
 
-TEST_F(Probe, ReadsItsOwnSettingsFileOrTheOneNamed) {
+TEST_F(Probe, ReadsTheModulesSettingsFileBesideItOrTheOneNamed) {
     const std::string folder = PrepareFolder();
-    WriteTextFile(folder + "\\StickShiftProbe.ini", "[Settings]\nThresholdOnPct=80\n");
-    WriteTextFile(folder + "\\StickShift.ini",
-                  "[Settings]\nThresholdOnPct=20\nThresholdOffPct=10\n");
+    // The module's file, which ships beside the probe.
+    WriteTextFile(folder + "\\StickShift.ini", "[Settings]\nThresholdOnPct=80\n");
+    WriteTextFile(folder + "\\Other.ini", "[Settings]\nThresholdOnPct=20\nThresholdOffPct=10\n");
     PlaceLeftStick(16384, 0);
 
     std::string output = Run(folder, "--count 2");
-    EXPECT_TRUE(Contains(output, "Settings from " + folder + "\\StickShiftProbe.ini")) << output;
+    EXPECT_TRUE(Contains(output, "Settings from " + folder + "\\StickShift.ini")) << output;
     EXPECT_TRUE(Contains(output, "26213 stick units  (ThresholdOnPct from the file)")) << output;
     EXPECT_TRUE(Contains(output, "13106 stick units  (ThresholdOffPct default)")) << output;
     EXPECT_TRUE(Contains(output, "Left Shift up")) << output;
 
     // A relative name is taken from the current folder, as a user typing it would expect.
-    output = Run(folder, "--settings StickShift.ini --count 2");
-    EXPECT_TRUE(Contains(output, "Settings from " + folder + "\\StickShift.ini")) << output;
+    output = Run(folder, "--settings Other.ini --count 2");
+    EXPECT_TRUE(Contains(output, "Settings from " + folder + "\\Other.ini")) << output;
     EXPECT_TRUE(Contains(output, " 6553 stick units")) << output;
     EXPECT_TRUE(Contains(output, "Left Shift down")) << output;
 
@@ -81,5 +80,32 @@ TEST_F(Probe, WaitsForAnAbsentController) {
     const std::string folder = PrepareFolder();
     const std::string output = Run(folder, "--count 3");
     EXPECT_TRUE(Contains(output, "No controller at index 0")) << output;
-    EXPECT_FALSE(Contains(output, "Left Shift")) << output;
+    EXPECT_FALSE(Contains(output, "deflection")) << output;
+}
+
+TEST_F(Probe, NamesTheKeyControllerAndFocusModeAndEachValueItCannotUse) {
+    const std::string folder = PrepareFolder();
+    PlaceLeftStick(32767, 0, true, 1);
+    WriteTextFile(folder + "\\StickShift.ini",
+                  "[Settings]\nKey=rctrl\nController=2\nOnlyWhenFocused=1\n");
+    std::string output = Run(folder, "--count 2");
+    EXPECT_TRUE(Contains(output, "key:        Right Ctrl (RCtrl)  (Key from the file)")) << output;
+    EXPECT_TRUE(Contains(output, "controller: 2  (Controller from the file)")) << output;
+    EXPECT_TRUE(Contains(output, "only while a window of the game has the foreground  "
+                                 "(OnlyWhenFocused from the file)"))
+        << output;
+    EXPECT_TRUE(Contains(output, "Right Ctrl down")) << output;
+    EXPECT_FALSE(Contains(output, "is not a")) << output;
+
+    WriteTextFile(folder + "\\StickShift.ini", "[Settings]\nKey=Shfit\nController=7\n");
+    output = Run(folder, "--count 2");
+    EXPECT_TRUE(Contains(output, "Key \"Shfit\" is not a key StickShift knows: it holds LShift"))
+        << output;
+    EXPECT_TRUE(Contains(output, "Controller \"7\" is not a controller from 1 to 4: it reads "
+                                 "controller 1"))
+        << output;
+    EXPECT_TRUE(Contains(output, "key:        Left Shift (LShift)  (Key default)")) << output;
+    EXPECT_TRUE(Contains(output, "whichever window has the focus  (OnlyWhenFocused default)"))
+        << output;
+    EXPECT_TRUE(Contains(output, "No controller at index 0")) << output;
 }

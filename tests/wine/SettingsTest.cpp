@@ -128,3 +128,26 @@ TEST_F(SettingsFile, FoundInFoldersWhoseNamesTheCodePageCannotHold) {
         Unload(module);
     }
 }
+
+TEST_F(SettingsFile, KeyChoosesTheKeyHeldWithItsScanCodeAndAnUnknownNameGivesLeftShift) {
+    struct {
+        const char* name;
+        DWORD virtualKey, scanCode;
+        bool extended;
+    } const keys[] = {{"LCtrl", VK_LCONTROL, 0x1D, false},
+                      {" rctrl ", VK_RCONTROL, 0x1D, true},
+                      {"Shfit", VK_LSHIFT, 0x2A, false}};
+    for (const auto& key : keys) {
+        SCOPED_TRACE(key.name);
+        ExpectKey(key.virtualKey, key.scanCode, key.extended);
+        const HMODULE module =
+            LoadFresh(("[Settings]\nKey=" + std::string(key.name) + "\n").c_str());
+        MoveLeftStick(32767, 0, 1);
+        ExpectNextEventWithin(false, 1);
+        EXPECT_TRUE(KeySettles(true, 1000, key.virtualKey));
+        MoveLeftStick(0, 0, 1);
+        ExpectNextEventWithin(true, 2);
+        Unload(module);
+        CheckAndClearKeyEvents();
+    }
+}

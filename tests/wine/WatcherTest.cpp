@@ -109,7 +109,7 @@ TEST_F(Watcher, AbsentControllerSendsNothingAndAHeldKeyWaitsForALaterRead) {
     SetLeftStick(pad, 0, 0);
     ASSERT_TRUE(WaitForPolls(10));
     ExpectEventsNow(1);
-    EXPECT_TRUE(LeftShiftSettles(true));
+    EXPECT_TRUE(KeySettles(true));
 
     pad.connected = 1;
     ExpectNextEventWithin(true, 2);
@@ -131,4 +131,37 @@ TEST_F(Watcher, RefusedEventsAreTriedAgainOnLaterPollsUntilTheyGoThrough) {
     ExpectEventsNow(2);
     EXPECT_EQ(PressCalls, 4);
     EXPECT_EQ(ReleaseCalls, 4);
+}
+
+TEST_F(Watcher, ControllerSettingReadsThatControllerAlone) {
+    PlaceLeftStick(32767, 0); // controller 1, pushed: not the one chosen
+    LoadFresh("[Settings]\nController=3\n");
+    ASSERT_TRUE(WaitForPolls(10, 2000, 2));
+    ExpectEventsNow(0);
+    PlaceLeftStick(0, 32767, true, 2);
+    ExpectNextEventWithin(false, 1);
+    PlaceLeftStick(0, 0, true, 2);
+    ExpectNextEventWithin(true, 2);
+    for (int index : {0, 1, 3, 4})
+        EXPECT_EQ(Controller().calls[index], 0) << "user index " << index << " was read";
+}
+
+TEST_F(Watcher, ControllerGoneForHalfASecondLetsTheKeyGoAndBackPushedPressesAgain) {
+    LoadFresh();
+    MoveLeftStick(32767, 0, 1);
+    ExpectNextEventWithin(false, 1);
+    Controller().pads[0].connected = 0;
+    const ULONGLONG gone = Ticks();
+    Sleep(250);
+    ExpectEventsNow(1);
+    ExpectNextEventWithin(true, 2, 1000);
+    const double releasedAfterMs = TicksToMs(static_cast<LONGLONG>(KeyEvents()[1].when - gone));
+    EXPECT_GE(releasedAfterMs, 400.0);
+    EXPECT_LE(releasedAfterMs, 1000.0);
+    ASSERT_TRUE(WaitForPolls(60));
+    ExpectEventsNow(2);
+    Controller().pads[0].connected = 1; // back, still pushed
+    ExpectNextEventWithin(false, 3);
+    MoveLeftStick(0, 0, 1);
+    ExpectNextEventWithin(true, 4);
 }

@@ -1,5 +1,5 @@
 // Shows StickShift.dll at work under a stand-in controller: moves the stick along a scripted
-// path, prints a live timeline of the stick and of the Left Shift events that the module
+// path, prints a live timeline of the stick and of the key events that the module
 // injects (as a keyboard hook sees them), and draws the path over the two circles as an SVG
 // picture.
 //
@@ -84,7 +84,8 @@ std::vector<Leg> Script(double onPercent, double offPercent) {
         {"hold", 300, 90, -45, 90, -45, true},
         {"back to rest", 700, 90, -45, 0, -45, true},
         {"push out", 800, 0, 135, 90, 135, true},
-        {"controller unplugged while held; the stick moves on", 700, 90, 135, 90, 200, false},
+        {"controller unplugged while held: let go after half a second", 700, 90, 135, 90, 200,
+         false},
         {"stick let go, still unplugged", 500, 90, 200, 0, 200, false},
         {"controller plugged back in, at rest", 600, 0, 200, 0, 200, true},
         {"push out", 800, 0, 250, 90, 250, true},
@@ -93,10 +94,11 @@ std::vector<Leg> Script(double onPercent, double offPercent) {
 }
 
 void PrintEvent(const KeyEvent& event, double seconds, SHORT x, SHORT y) {
-    std::printf("%7.2f s   >>> Left Shift %-4s %s  (stick at %.1f %%)\n", seconds,
+    std::printf("%7.2f s   >>> %s %-4s %s  (stick at %.1f %%)\n", seconds, KeyLabel(HeldKey),
                 event.up ? "UP" : "DOWN",
-                event.vkCode == VK_LSHIFT && (event.flags & LLKHF_INJECTED) ? "injected"
-                                                                            : "unexpected key!",
+                event.vkCode == HeldKey.virtualKey && (event.flags & LLKHF_INJECTED)
+                    ? "injected"
+                    : "unexpected key!",
                 DeflectionPercent(x, y));
 }
 
@@ -122,7 +124,7 @@ void WriteSvg(const char* path, const std::vector<PathPoint>& points,
                  "viewBox=\"0 0 600 680\" font-family=\"sans-serif\" font-size=\"14\">\n"
                  "<rect width=\"600\" height=\"680\" fill=\"white\"/>\n"
                  "<text x=\"300\" y=\"26\" text-anchor=\"middle\" font-size=\"17\">"
-                 "StickShift: left stick path and Left Shift</text>\n"
+                 "StickShift: left stick path and %s</text>\n"
                  "<rect x=\"40\" y=\"40\" width=\"520\" height=\"520\" fill=\"#f6f6f6\" "
                  "stroke=\"#999\"/>\n"
                  "<line x1=\"40\" y1=\"300\" x2=\"560\" y2=\"300\" stroke=\"#ccc\"/>\n"
@@ -131,9 +133,9 @@ void WriteSvg(const char* path, const std::vector<PathPoint>& points,
                  "stroke-width=\"2\" stroke-dasharray=\"6 4\"/>\n"
                  "<circle cx=\"300\" cy=\"300\" r=\"%.1f\" fill=\"none\" stroke=\"#d62728\" "
                  "stroke-width=\"2\"/>\n",
-                 offRadius, onRadius);
+                 KeyLabel(HeldKey), offRadius, onRadius);
 
-    // The path, in runs of one style: orange while the module holds Left Shift, grey while it
+    // The path, in runs of one style: orange while the module holds the key, grey while it
     // does not, dotted while the controller is unplugged.
     for (size_t runStart = 0; runStart + 1 < points.size();) {
         const PathPoint& first = points[runStart + 1];
@@ -168,20 +170,21 @@ void WriteSvg(const char* path, const std::vector<PathPoint>& points,
                  "<g font-size=\"13\">\n"
                  "<line x1=\"40\" y1=\"590\" x2=\"70\" y2=\"590\" stroke=\"#d62728\" "
                  "stroke-width=\"2\"/><text x=\"78\" y=\"595\">\"on\" circle: %.1f %% (%ld "
-                 "units), Left Shift down beyond it</text>\n"
+                 "units), %s down beyond it</text>\n"
                  "<line x1=\"40\" y1=\"612\" x2=\"70\" y2=\"612\" stroke=\"#1f77b4\" "
                  "stroke-width=\"2\" stroke-dasharray=\"6 4\"/><text x=\"78\" y=\"617\">\"off\" "
-                 "circle: %.1f %% (%ld units), Left Shift up inside it</text>\n"
+                 "circle: %.1f %% (%ld units), %s up inside it</text>\n"
                  "<line x1=\"40\" y1=\"634\" x2=\"70\" y2=\"634\" stroke=\"#ff7f0e\" "
-                 "stroke-width=\"3\"/><text x=\"78\" y=\"639\">stick path while Left Shift is "
+                 "stroke-width=\"3\"/><text x=\"78\" y=\"639\">stick path while %s is "
                  "held; grey while up, dotted while unplugged</text>\n"
                  "<circle cx=\"55\" cy=\"656\" r=\"6\" fill=\"#ff7f0e\" stroke=\"black\"/>"
-                 "<text x=\"78\" y=\"661\">Left Shift down</text>\n"
+                 "<text x=\"78\" y=\"661\">%s down</text>\n"
                  "<circle cx=\"215\" cy=\"656\" r=\"6\" fill=\"#2ca02c\" stroke=\"black\"/>"
-                 "<text x=\"230\" y=\"661\">Left Shift up, as a keyboard hook saw them</text>\n"
+                 "<text x=\"230\" y=\"661\">%s up, as a keyboard hook saw them</text>\n"
                  "</g>\n</svg>\n",
-                 ThresholdPercent(ThresholdOn), static_cast<long>(ThresholdOn),
-                 ThresholdPercent(ThresholdOff), static_cast<long>(ThresholdOff));
+                 ThresholdPercent(ThresholdOn), static_cast<long>(ThresholdOn), KeyLabel(HeldKey),
+                 ThresholdPercent(ThresholdOff), static_cast<long>(ThresholdOff), KeyLabel(HeldKey),
+                 KeyLabel(HeldKey), KeyLabel(HeldKey), KeyLabel(HeldKey));
     std::fclose(svg);
 }
 
@@ -242,14 +245,15 @@ int main(int argc, char** argv) {
             points.push_back({x, y, leg.connected, held});
             if (step % PrintEverySteps == 0)
                 std::printf("%7.2f s   %7d  %7d  %6.1f %%%s%s\n", SecondsSince(start), x, y,
-                            DeflectionPercent(x, y), held ? "   Left Shift held" : "",
+                            DeflectionPercent(x, y), held ? "   key held" : "",
                             leg.connected ? "" : "   (unplugged)");
             std::fflush(stdout);
         }
     }
 
     const PathPoint last = points.back();
-    std::printf("%7.2f s   --- unload the module while Left Shift is held\n", SecondsSince(start));
+    std::printf("%7.2f s   --- unload the module while %s is held\n", SecondsSince(start),
+                KeyLabel(HeldKey));
     FreeLibrary(module);
     WaitForKeyEvents(eventsSeen + 1, 500);
     reportNewEvents(last.x, last.y);
@@ -257,8 +261,9 @@ int main(int argc, char** argv) {
     size_t presses = 0;
     for (const Mark& mark : marks)
         presses += mark.up ? 0 : 1;
-    std::printf("\n%zu presses, %zu releases; Left Shift is %s.\n", presses, marks.size() - presses,
-                LeftShiftSettles(false) ? "up" : "STILL DOWN");
+    std::printf("\n%zu presses, %zu releases; %s is %s.\n", presses, marks.size() - presses,
+                KeyLabel(HeldKey),
+                KeySettles(false, 1000, HeldKey.virtualKey) ? "up" : "STILL DOWN");
     WriteSvg(argv[2], points, marks);
     return presses > 0 && marks.size() == 2 * presses ? 0 : 1;
 }

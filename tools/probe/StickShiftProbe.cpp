@@ -1,5 +1,6 @@
 // StickShiftProbe: shows the left stick as StickShift.dll sees it, with the module's own
-// settings and decision code, so that users can choose the two percentages. Injects nothing.
+// settings and decision code, so that users can choose the two percentages and check the other
+// settings. Injects nothing.
 //
 //   StickShiftProbe [--settings PATH] [--count N]
 
@@ -47,22 +48,63 @@ double Percent(double stickUnits) {
     return stickUnits / FullScale * 100.0;
 }
 
-bool HasKey(const wchar_t* settingsPath, const wchar_t* key) {
-    wchar_t value[16];
-    return GetPrivateProfileStringW(SettingsSection, key, L"", value, 16, settingsPath) > 0;
+// The value's text as the file holds it; empty when the key is absent.
+std::wstring ValueText(const wchar_t* settingsPath, const wchar_t* key) {
+    wchar_t value[64];
+    GetPrivateProfileStringW(SettingsSection, key, L"", value, 64, settingsPath);
+    return value;
+}
+
+const char* Source(bool fromFile) {
+    return fromFile ? "from the file" : "default";
 }
 
 void PrintThreshold(const char* circle, std::int32_t threshold, const wchar_t* key, bool fromFile) {
     std::printf("  %-5s circle: %6.1f %% = %6ld stick units  (%ls %s)\n", circle,
-                Percent(threshold), static_cast<long>(threshold), key,
-                fromFile ? "from the file" : "default");
+                Percent(threshold), static_cast<long>(threshold), key, Source(fromFile));
 }
 
-// A path as the console shows it, in its own code page.
-std::string ConsoleText(const wchar_t* path) {
-    char text[4 * SettingsPathCapacity] = ""; // room for any code page's longest characters
-    WideCharToMultiByte(GetConsoleOutputCP(), 0, path, -1, text, sizeof text, nullptr, nullptr);
-    return text;
+// A text as the console shows it, in its own code page.
+std::string ConsoleText(const wchar_t* text) {
+    char converted[4 * SettingsPathCapacity] = ""; // room for any code page's longest characters
+    WideCharToMultiByte(GetConsoleOutputCP(), 0, text, -1, converted, sizeof converted, nullptr,
+                        nullptr);
+    return converted;
+}
+
+// StickShift.ini beside this program: the file that the module shipped beside it reads.
+void ModuleSettingsBesideProbe(wchar_t (&settingsPath)[SettingsPathCapacity]) {
+    wchar_t probePath[ModulePathCapacity] = L"";
+    GetModuleFileNameW(nullptr, probePath, ModulePathCapacity);
+    probePath[ModulePathCapacity - 1] = L'\0';
+    wchar_t* fileName = std::wcsrchr(probePath, L'\\');
+    fileName = fileName != nullptr ? fileName + 1 : probePath;
+    lstrcpynW(fileName, L"StickShift.ini",
+              static_cast<int>(ModulePathCapacity - (fileName - probePath)));
+    lstrcpynW(settingsPath, probePath, SettingsPathCapacity);
+}
+
+// What the module does with the optional settings, and which values it cannot use.
+void PrintChoices(const wchar_t* settingsPath, bool fileFound, UnusableSettings unusable) {
+    const auto fromFile = [&](const wchar_t* key, bool usable) {
+        return fileFound && usable && !ValueText(settingsPath, key).empty();
+    };
+    std::printf("  key:        %s (%s)  (%ls %s)\n", KeyLabel(HeldKey), HeldKey.name, KeyNameKey,
+                Source(fromFile(KeyNameKey, !unusable.key)));
+    std::printf("  controller: %lu  (%ls %s)\n", ControllerIndex + 1, ControllerKey,
+                Source(fromFile(ControllerKey, !unusable.controller)));
+    std::printf("  acts:       %s  (%ls %s)\n",
+                OnlyWhenFocused ? "only while a window of the game has the foreground"
+                                : "whichever window has the focus",
+                OnlyWhenFocusedKey, Source(fromFile(OnlyWhenFocusedKey, true)));
+    if (unusable.key)
+        std::printf("%ls \"%s\" is not a key StickShift knows: it holds %s\n", KeyNameKey,
+                    ConsoleText(ValueText(settingsPath, KeyNameKey).c_str()).c_str(), HeldKey.name);
+    if (unusable.controller)
+        std::printf("%ls \"%s\" is not a controller from 1 to 4: it reads controller %lu\n",
+                    ControllerKey,
+                    ConsoleText(ValueText(settingsPath, ControllerKey).c_str()).c_str(),
+                    ControllerIndex + 1);
 }
 
 // '#' up to the deflection, ':' at the "off" circle, '|' at the "on" circle.
@@ -86,7 +128,7 @@ int Usage() {
     std::fprintf(stderr, "usage: StickShiftProbe [--settings PATH] [--count N]\n"
                          "  --settings PATH  read the settings from PATH (for example "
                          "StickShift.ini)\n"
-                         "                   instead of StickShiftProbe.ini beside this program\n"
+                         "                   instead of StickShift.ini beside this program\n"
                          "  --count N        print N readings, one per line, and exit\n");
     return 2;
 }
@@ -112,8 +154,8 @@ int wmain(int argc, wchar_t** argv) {
     if (settingsArgument != nullptr)
         GetFullPathNameW(settingsArgument, SettingsPathCapacity, settingsPath, nullptr);
     else
-        SettingsPathOf(nullptr, settingsPath);
-    LoadSettingsFromFile(settingsPath);
+        ModuleSettingsBesideProbe(settingsPath);
+    const UnusableSettings unusable = LoadSettingsFromFile(settingsPath);
 
     std::printf("StickShiftProbe: the left stick as StickShift.dll sees it. Esc or Ctrl+C ends.\n");
     const bool fileFound = GetFileAttributesW(settingsPath) != INVALID_FILE_ATTRIBUTES;
@@ -123,9 +165,10 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("No settings file at %s: the defaults apply\n",
                     ConsoleText(settingsPath).c_str());
     PrintThreshold("\"on\"", ThresholdOn, ThresholdOnKey,
-                   fileFound && HasKey(settingsPath, ThresholdOnKey));
+                   fileFound && !ValueText(settingsPath, ThresholdOnKey).empty());
     PrintThreshold("\"off\"", ThresholdOff, ThresholdOffKey,
-                   fileFound && HasKey(settingsPath, ThresholdOffKey));
+                   fileFound && !ValueText(settingsPath, ThresholdOffKey).empty());
+    PrintChoices(settingsPath, fileFound, unusable);
     std::printf(
         "Bar: deflection from 0 to 100 %%, ':' the \"off\" circle, '|' the \"on\" circle.\n\n");
     std::fflush(stdout);
@@ -138,10 +181,12 @@ int wmain(int argc, wchar_t** argv) {
     const bool live = count < 0;
     char line[160];
     bool held = false;
+    unsigned failedReads = 0;
 
     for (long reading = 0; count < 0 || reading < count; ++reading) {
         XINPUT_STATE sample = {};
         if (XInputGetState(ControllerIndex, &sample) == ERROR_SUCCESS) {
+            failedReads = 0;
             const SHORT x = sample.Gamepad.sThumbLX;
             const SHORT y = sample.Gamepad.sThumbLY;
             const std::int64_t deflection = SquaredDeflection(x, y);
@@ -149,10 +194,13 @@ int wmain(int argc, wchar_t** argv) {
             if (event != NoShiftEvent)
                 held = event == ShiftPress;
             const double percent = Percent(std::sqrt(static_cast<double>(deflection)));
-            std::snprintf(line, sizeof line, "X %6d  Y %6d  deflection %5.1f %%  %s  Left Shift %s",
-                          x, y, percent, Bar(percent).c_str(), held ? "down" : "up");
+            std::snprintf(line, sizeof line, "X %6d  Y %6d  deflection %5.1f %%  %s  %s %s", x, y,
+                          percent, Bar(percent).c_str(), KeyLabel(HeldKey), held ? "down" : "up");
         } else {
-            std::snprintf(line, sizeof line, "No controller at index 0: waiting for one...");
+            if (DecideOnFailedRead(held, failedReads) == ShiftRelease)
+                held = false;
+            std::snprintf(line, sizeof line, "No controller at index %lu: waiting for one...",
+                          ControllerIndex);
         }
         std::printf("%-*s%s", live ? 110 : 0, line, live ? "\r" : "\n");
         std::fflush(stdout);
