@@ -5,6 +5,7 @@ configure_file(${PROJECT_SOURCE_DIR}/package/README.txt.in ${CMAKE_BINARY_DIR}/R
 install(TARGETS StickShift StickShiftProbe RUNTIME DESTINATION .)
 install(FILES
     ${PROJECT_SOURCE_DIR}/package/StickShift.ini
+    ${PROJECT_SOURCE_DIR}/CHANGELOG.md
     ${CMAKE_BINARY_DIR}/README.txt
     DESTINATION .)
 

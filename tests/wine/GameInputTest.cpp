@@ -57,7 +57,7 @@ template <typename Condition> bool PumpUntil(Condition condition) {
 
 } // namespace
 
-TEST_F(GameInput, DirectInputKeyboardSeesLeftShiftWhileHeld) {
+TEST_F(GameInput, DirectInputKeyboardSeesTheKeyWhileHeld) {
     IDirectInput8W* directInput = nullptr;
     ASSERT_EQ(DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8W,
                                  reinterpret_cast<void**>(&directInput), nullptr),
@@ -69,19 +69,26 @@ TEST_F(GameInput, DirectInputKeyboardSeesLeftShiftWhileHeld) {
     ASSERT_EQ(keyboard->SetDataFormat(&c_dfDIKeyboard), DI_OK);
     ASSERT_EQ(keyboard->SetCooperativeLevel(window, DISCL_BACKGROUND | DISCL_NONEXCLUSIVE), DI_OK);
     ASSERT_EQ(keyboard->Acquire(), DI_OK);
-    const auto leftShiftDown = [keyboard] {
-        BYTE keys[256] = {};
-        keyboard->GetDeviceState(sizeof keys, keys);
-        return (keys[DIK_LSHIFT] & 0x80) != 0;
-    };
-
-    LoadFresh();
-    MoveLeftStick(32767, 0, 1);
-    ExpectNextEventWithin(false, 1);
-    EXPECT_TRUE(WaitUntil(leftShiftDown));
-    MoveLeftStick(0, 0, 1);
-    ExpectNextEventWithin(true, 2);
-    EXPECT_TRUE(WaitUntil([&] { return !leftShiftDown(); }));
+    // Left Shift, and an extended key, which DirectInput tells apart by the E0 prefix.
+    for (const bool rightCtrl : {false, true}) {
+        SCOPED_TRACE(rightCtrl ? "RCtrl" : "LShift");
+        const auto keyDown = [keyboard, rightCtrl] {
+            BYTE keys[256] = {};
+            keyboard->GetDeviceState(sizeof keys, keys);
+            return (keys[rightCtrl ? DIK_RCONTROL : DIK_LSHIFT] & 0x80) != 0;
+        };
+        if (rightCtrl)
+            ExpectKey(VK_RCONTROL, 0x1D, true);
+        const HMODULE module = LoadFresh(rightCtrl ? "[Settings]\nKey=RCtrl\n" : nullptr);
+        MoveLeftStick(32767, 0, 1);
+        ExpectNextEventWithin(false, 1);
+        EXPECT_TRUE(WaitUntil(keyDown));
+        MoveLeftStick(0, 0, 1);
+        ExpectNextEventWithin(true, 2);
+        EXPECT_TRUE(WaitUntil([&] { return !keyDown(); }));
+        Unload(module);
+        CheckAndClearKeyEvents();
+    }
 
     keyboard->Unacquire();
     keyboard->Release();
