@@ -1,8 +1,10 @@
 #!/bin/sh
 # Runs a Windows program of the build under Wine: wine-run.sh PREFIX PROGRAM [ARGUMENTS...]
 # The Wine prefix lives in the build tree and is made on first use. The test controller beside
-# a program is preferred to Wine's own xinput1_4.dll, which a program without one still gets.
+# a program is preferred to Wine's own xinput1_4.dll, which a program without one still gets;
+# WINE_RUN_OWN_XINPUT=1 drops that override, for Wine's own library as a player has it.
 # Wine's crash debugger is off, so a crash ends the program at once with a failing exit code.
+# The program learns the Linux process it runs in from WINE_RUN_UNIX_PID.
 set -e
 prefix=$1
 shift
@@ -10,7 +12,9 @@ shift
 # WINEARCH may come from the caller: win64 by default, win32 for the 32-bit build, whose
 # programs need 32-bit Wine's own loader.
 export WINEPREFIX="$prefix" WINEARCH="${WINEARCH:-win64}" WINEDEBUG=-all
-export WINEDLLOVERRIDES="xinput1_4=n,b;winedbg.exe=d;mscoree,mshtml="
+overrides="winedbg.exe=d;mscoree,mshtml="
+[ "${WINE_RUN_OWN_XINPUT:-0}" = 1 ] || overrides="xinput1_4=n,b;$overrides"
+export WINEDLLOVERRIDES="$overrides"
 
 if [ "$WINEARCH" = win32 ]; then
     loader=wine package=wine32:i386
@@ -41,4 +45,6 @@ fi
 # program, so the next one starts at once.
 "$wine" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 
+# The loader runs the program in this very process: exec keeps its ID.
+export WINE_RUN_UNIX_PID=$$
 exec "$wine" "$@"

@@ -1,7 +1,11 @@
 // Measures what StickShift.dll costs its host and how fast it reacts, under Wine with the
 // stand-in controller, and checks each figure against its goal.
 //
-// Usage: StickShiftBench.exe MODULE_PATH JSON_PATH
+// Usage: StickShiftBench.exe MODULE_PATH JSON_PATH [NO_CONTROLLER_FIGURE_PATH]
+//        StickShiftBench.exe --idle-cpu-only MODULE_PATH FIGURE_PATH
+// The second form measures only the idle module's CPU, for a host that runs with Wine's own
+// controller library and no controller; the first form reports that figure beside its own.
+// Both need WINE_RUN_UNIX_PID, the Linux process they run in (cmake/wine-run.sh sets it).
 
 #include <windows.h>
 #include <psapi.h>
@@ -9,6 +13,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "HostRig.h"
@@ -16,8 +23,12 @@
 namespace {
 
 constexpr int Transitions = 240;
-constexpr int PhaseSteps = 40;   // crossings spread over the 10 ms poll period in 0.25 ms steps
-constexpr DWORD CpuSeconds = 20; // the process clock ticks in 10 ms steps under Wine
+constexpr int PhaseSteps = 40; // crossings spread over the 10 ms poll period in 0.25 ms steps
+// Idle CPU: alternating windows with and without what is measured. The Linux scheduler's
+// per-thread clock resolves nanoseconds, far below 0.01 % of a core over one window.
+constexpr int CpuPairs = 6;
+constexpr DWORD CpuWindowMs = 4000;
+constexpr DWORD CpuSettleMs = 300;
 constexpr DWORD MemoryWarmUpSeconds = 3;
 constexpr DWORD MemorySeconds = 30;
 constexpr int Unloads = 20;
@@ -91,33 +102,116 @@ double MeasurePollsPerSecond() {
     return polls;
 }
 
-double ProcessCpuMs() {
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    const auto toMs = [](const FILETIME& time) {
-        return static_cast<double>(static_cast<ULONGLONG>(time.dwHighDateTime) << 32 |
-                                   time.dwLowDateTime) /
-               10000.0;
-    };
-    return toMs(kernel) + toMs(user);
+// Nanoseconds each thread of this process has run, from /proc/PID/task/TID/schedstat of the
+// Linux process that Wine runs this program in (Z:\proc\self would be the Wine server's).
+std::map<std::string, unsigned long long> ThreadCpuNs() {
+    static const std::string tasks =
+        std::string("Z:\\proc\\") + std::getenv("WINE_RUN_UNIX_PID") + "\\task\\";
+    std::map<std::string, unsigned long long> cpu;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((tasks + "*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        Fail("cannot list this process's threads under /proc");
+    do {
+        if (entry.cFileName[0] == '.')
+            continue;
+        FILE* stat = std::fopen((tasks + entry.cFileName + "\\schedstat").c_str(), "r");
+        unsigned long long ns = 0;
+        if (stat != nullptr && std::fscanf(stat, "%llu", &ns) == 1)
+            cpu[entry.cFileName] = ns;
+        if (stat != nullptr)
+            std::fclose(stat);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return cpu;
 }
 
-// Percent of one core used by this whole process while the stick rests.
-double IdleCpuPercent() {
-    PlaceLeftStick(0, 0);
-    Sleep(500);
-    const double cpu = ProcessCpuMs();
+// Percent of one core used by this whole process over one window. A thread that ends within
+// the window takes its share of it along (at rest, next to nothing); one that starts within it
+// counts from 0.
+double WindowCpuPercent() {
+    Sleep(CpuSettleMs);
+    const std::map<std::string, unsigned long long> before = ThreadCpuNs();
     const ULONGLONG start = Ticks();
-    Sleep(CpuSeconds * 1000);
-    return 100.0 * (ProcessCpuMs() - cpu) / TicksToMs(static_cast<LONGLONG>(Ticks() - start));
+    Sleep(CpuWindowMs);
+    const std::map<std::string, unsigned long long> after = ThreadCpuNs();
+    const double wallMs = TicksToMs(static_cast<LONGLONG>(Ticks() - start));
+    double ns = 0;
+    for (const auto& thread : after) {
+        const auto earlier = before.find(thread.first);
+        ns +=
+            static_cast<double>(thread.second - (earlier != before.end() ? earlier->second : 0ULL));
+    }
+    return 100.0 * ns / 1e6 / wallMs;
 }
 
-double MeasureWatcherCpuPercent() {
-    const double without = IdleCpuPercent();
-    LoadModule();
-    const double with = IdleCpuPercent();
-    UnloadModule();
-    return with - without;
+volatile bool BareLoopRuns = false;
+
+// The floor: what the platform charges for a wake-up every 10 ms, and nothing else.
+DWORD WINAPI BareLoop(void*) {
+    while (BareLoopRuns)
+        Sleep(10);
+    return 0;
+}
+
+void StartBareLoop() {
+    BareLoopRuns = true;
+    CloseHandle(CreateThread(nullptr, 0, BareLoop, nullptr, 0, nullptr));
+}
+
+void StopBareLoop() {
+    BareLoopRuns = false;
+    Sleep(50);
+}
+
+// One pair: a window with `start` done, then one without; the difference.
+template <typename Start, typename Stop> double CpuPairPercent(Start start, Stop stop) {
+    start();
+    const double with = WindowCpuPercent();
+    stop();
+    return with - WindowCpuPercent();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
+}
+
+struct CpuFigures {
+    std::vector<double> modulePairs, floorPairs;
+};
+
+// Pairs with the module at rest (a connected controller, or none at all without the test
+// controller), and as many with the bare loop in its place, taken in turn.
+CpuFigures MeasureIdleCpu(bool withFloor) {
+    PlaceLeftStick(0, 0);
+    CpuFigures figures;
+    for (int pair = 0; pair < CpuPairs; ++pair) {
+        figures.modulePairs.push_back(CpuPairPercent(LoadModule, UnloadModule));
+        if (withFloor)
+            figures.floorPairs.push_back(CpuPairPercent(StartBareLoop, StopBareLoop));
+    }
+    return figures;
+}
+
+std::string JsonList(const std::vector<double>& values) {
+    std::string list = "[";
+    for (size_t i = 0; i < values.size(); ++i) {
+        char value[32];
+        std::snprintf(value, sizeof value, "%s%.4f", i ? ", " : "", values[i]);
+        list += value;
+    }
+    return list + "]";
+}
+
+// "median (lowest to highest)"
+std::string Spread(const std::vector<double>& values) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%.3f (%.3f to %.3f)", Median(values),
+                  *std::min_element(values.begin(), values.end()),
+                  *std::max_element(values.begin(), values.end()));
+    return text;
 }
 
 // The process's commit charge. Windows reports it both as PrivateUsage and as PagefileUsage;
@@ -196,25 +290,63 @@ struct Figure {
     bool met;
 };
 
+// The idle module's CPU alone, written as one number to `figurePath`.
+int MeasureIdleCpuOnly(const char* figurePath) {
+    std::printf("Measuring the idle CPU of %s (about a minute)\n", ModulePath);
+    std::fflush(stdout);
+    const CpuFigures cpu = MeasureIdleCpu(false);
+    std::printf("CPU, one core: %s %%\n", Spread(cpu.modulePairs).c_str());
+    FILE* figure = std::fopen(figurePath, "w");
+    if (figure == nullptr)
+        Fail("cannot write the figure");
+    std::fprintf(figure, "%.4f\n", Median(cpu.modulePairs));
+    std::fclose(figure);
+    return 0;
+}
+
+// The figure that MeasureIdleCpuOnly wrote, as JSON: null when there is none.
+std::string FigureFromFile(const char* path) {
+    FILE* file = path != nullptr ? std::fopen(path, "r") : nullptr;
+    double value = 0;
+    const bool read = file != nullptr && std::fscanf(file, "%lf", &value) == 1;
+    if (file != nullptr)
+        std::fclose(file);
+    char text[32] = "null";
+    if (read)
+        std::snprintf(text, sizeof text, "%.4f", value);
+    return text;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: StickShiftBench.exe MODULE_PATH JSON_PATH\n");
+    const bool idleCpuOnly = argc == 4 && std::string(argv[1]) == "--idle-cpu-only";
+    if ((argc != 3 && argc != 4) || std::getenv("WINE_RUN_UNIX_PID") == nullptr) {
+        std::fprintf(stderr, "usage: StickShiftBench.exe MODULE_PATH JSON_PATH "
+                             "[NO_CONTROLLER_FIGURE_PATH]\n"
+                             "       StickShiftBench.exe --idle-cpu-only MODULE_PATH FIGURE_PATH\n"
+                             "under cmake/wine-run.sh, which sets WINE_RUN_UNIX_PID\n");
         return 2;
     }
-    GetFullPathNameA(argv[1], MAX_PATH, ModulePath, nullptr);
-    StartKeyboardWatch();
+    GetFullPathNameA(argv[idleCpuOnly ? 2 : 1], MAX_PATH, ModulePath, nullptr);
     ResetController();
+    if (idleCpuOnly)
+        return MeasureIdleCpuOnly(argv[3]);
+    StartKeyboardWatch();
 
-    std::printf("Measuring %s (about two and a half minutes)\n", ModulePath);
+    std::printf("Measuring %s (about four minutes)\n", ModulePath);
     std::fflush(stdout);
     const Latency latency = MeasureLatency();
     const double pollsPerSecond = MeasurePollsPerSecond();
-    const double cpuPercent = MeasureWatcherCpuPercent();
+    // Before the CPU pairs, whose loads and unloads leave the heap to shrink meanwhile.
     const LONGLONG growthWithout = PrivateBytesGrowth(false);
     const LONGLONG growthWith = PrivateBytesGrowth(true);
     const LONGLONG memoryGrowth = growthWith - growthWithout;
+    const CpuFigures cpu = MeasureIdleCpu(true);
+    const double cpuPercent = Median(cpu.modulePairs);
+    const double cpuFloor = Median(cpu.floorPairs);
+    const double cpuRatio = cpuPercent / cpuFloor;
+    const std::string cpuNoController = FigureFromFile(argc == 4 ? argv[3] : nullptr);
     const double unloadMsMax = MeasureUnloadMsMax(false);
     const double hookThreadUnloadMsMax = MeasureUnloadMsMax(true);
     const LONGLONG moduleBytes = FileBytes(ModulePath);
@@ -226,7 +358,9 @@ int main(int argc, char** argv) {
         {"latency max", latency.max, "ms", "", true},
         {"polls per second", pollsPerSecond, "", "about 100",
          pollsPerSecond >= 80 && pollsPerSecond <= 105},
-        {"CPU, one core", cpuPercent, "%", "<= 0.5", cpuPercent <= 0.5},
+        {"CPU, one core", cpuPercent, "%", "", true},
+        {"CPU, 10 ms loop", cpuFloor, "%", "", true},
+        {"CPU ratio to loop", cpuRatio, "", "<= 1.25", cpuFloor > 0 && cpuRatio <= 1.25},
         {"unload, longest", unloadMsMax, "ms", "<= 50", unloadMsMax <= 50.0},
         {"hook thread unload", hookThreadUnloadMsMax, "ms", "<= 50", hookThreadUnloadMsMax <= 50.0},
         {"memory growth", static_cast<double>(memoryGrowth), "bytes", "<= 4096",
@@ -243,6 +377,11 @@ int main(int argc, char** argv) {
         allMet = allMet && figure.met;
     }
 
+    std::printf("\nIdle CPU over %d pairs of %lu s windows, median (lowest to highest pair), %% of "
+                "one core:\n  the module, controller at rest:  %s\n  a bare thread sleeping 10 ms "
+                "in a loop: %s\n  the module, Wine's own xinput1_4.dll, no controller: %s\n",
+                CpuPairs, CpuWindowMs / 1000, Spread(cpu.modulePairs).c_str(),
+                Spread(cpu.floorPairs).c_str(), cpuNoController.c_str());
     std::printf("\n(commit charge growth over %lu s: %lld bytes with the module, %lld without)\n",
                 MemorySeconds, growthWith, growthWithout);
 
@@ -254,14 +393,21 @@ int main(int argc, char** argv) {
                  "  \"transitions\": %d,\n"
                  "  \"latency_ms\": {\"p50\": %.3f, \"p99\": %.3f, \"max\": %.3f},\n"
                  "  \"polls_per_second\": %.1f,\n"
-                 "  \"cpu_percent_one_core\": %.3f,\n"
+                 "  \"cpu_percent_pairs\": %s,\n"
+                 "  \"cpu_percent_one_core\": %.4f,\n"
+                 "  \"cpu_percent_floor_pairs\": %s,\n"
+                 "  \"cpu_percent_floor\": %.4f,\n"
+                 "  \"cpu_ratio_to_floor\": %.3f,\n"
+                 "  \"cpu_percent_no_controller\": %s,\n"
                  "  \"unload_ms_max\": %.3f,\n"
                  "  \"hook_thread_unload_ms\": %.3f,\n"
                  "  \"memory_growth_bytes\": %lld,\n"
                  "  \"module_bytes\": %lld\n"
                  "}\n",
-                 Transitions, latency.p50, latency.p99, latency.max, pollsPerSecond, cpuPercent,
-                 unloadMsMax, hookThreadUnloadMsMax, memoryGrowth, moduleBytes);
+                 Transitions, latency.p50, latency.p99, latency.max, pollsPerSecond,
+                 JsonList(cpu.modulePairs).c_str(), cpuPercent, JsonList(cpu.floorPairs).c_str(),
+                 cpuFloor, cpuRatio, cpuNoController.c_str(), unloadMsMax, hookThreadUnloadMsMax,
+                 memoryGrowth, moduleBytes);
     std::fclose(json);
     std::printf("\n%s\n",
                 allMet ? "Every figure is within its goal." : "Some figures MISSED their goal.");
