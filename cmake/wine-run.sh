@@ -11,7 +11,8 @@ shift
 
 # WINEARCH may come from the caller: win64 by default, win32 for the 32-bit build, whose
 # programs need 32-bit Wine's own loader.
-export WINEPREFIX="$prefix" WINEARCH="${WINEARCH:-win64}" WINEDEBUG=-all
+# Quiet, but for Wine's own word when it cannot lay out a program's memory.
+export WINEPREFIX="$prefix" WINEARCH="${WINEARCH:-win64}" WINEDEBUG=-all,err+virtual
 overrides="winedbg.exe=d;mscoree,mshtml="
 [ "${WINE_RUN_OWN_XINPUT:-0}" = 1 ] || overrides="xinput1_4=n,b;$overrides"
 export WINEDLLOVERRIDES="$overrides"
@@ -28,12 +29,18 @@ if [ -z "$wine" ]; then
     exit 127
 fi
 
+# At start-up Wine maps parts of a Windows process at fixed addresses. With the address space
+# laid out at random, now and then something else already sits there and the program ends
+# before it starts, with exit code 1 ("failed to map the shared user data: c0000018", about
+# one start in a thousand). Laid out the same way every time, those addresses stay free.
+fixed_layout="setarch $(uname -m) -R"
+
 if [ ! -f "$prefix/.ready" ]; then
     mkdir -p "$prefix"
     (
         flock 9
         if [ ! -f "$prefix/.ready" ]; then
-            "$wine" wineboot -i >/dev/null 2>&1
+            $fixed_layout "$wine" wineboot -i >/dev/null 2>&1
             touch "$prefix/.ready"
         fi
     ) 9>"$prefix.lock"
@@ -42,9 +49,15 @@ fi
 # Wine's server and its background programs outlive the program, and would inherit its output
 # if the program started them: whoever reads our output (CTest) would then wait for them to
 # exit too. Start them first, detached from our output; they stay a few seconds after the last
-# program, so the next one starts at once.
-"$wine" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+# program, so the next one starts at once. Should even this fail, Wine cannot start programs
+# here: say so with Wine's own words, rather than leave a program to fail without a word.
+if ! WINEDEBUG=err+all $fixed_layout "$wine" cmd.exe /c exit </dev/null >/dev/null \
+    2>"$prefix.start.log"; then
+    echo "wine-run.sh: Wine cannot start a program in $prefix:" >&2
+    cat "$prefix.start.log" >&2
+    exit 125
+fi
 
 # The loader runs the program in this very process: exec keeps its ID.
 export WINE_RUN_UNIX_PID=$$
-exec "$wine" "$@"
+exec $fixed_layout "$wine" "$@"
