@@ -7,7 +7,8 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0602)
 # Each function and datum in a section of its own, so that the module's link drops what it
 # does not call, from our code and from the static runtimes alike; and no compiler banner in
 # each object's read-only data.
-add_compile_options(-ffunction-sections -fdata-sections -fno-ident)
+set(SECTION_OPTIONS -ffunction-sections -fdata-sections -fno-ident)
+add_compile_options(${SECTION_OPTIONS})
 # Everything the 64-bit module refers to lies within it, so no table of far pointers is needed.
 # On 32-bit Windows, unwind tables serve only C++ exceptions, which the module never throws.
 if(WINDOWS_BITS EQUAL 64)
@@ -16,8 +17,7 @@ else()
     set(MODULE_SIZE_OPTIONS -fno-asynchronous-unwind-tables -fno-exceptions)
 endif()
 # The logic library was made before this file was read: it takes the same options.
-target_compile_options(StickShiftLogic PRIVATE -ffunction-sections -fdata-sections -fno-ident
-    ${MODULE_SIZE_OPTIONS})
+target_compile_options(StickShiftLogic PRIVATE ${SECTION_OPTIONS} ${MODULE_SIZE_OPTIONS})
 
 # No C++ runtime DLLs beside our programs: the GCC runtimes and winpthread go in statically.
 set(STATIC_RUNTIME_LINK_OPTIONS -static -static-libgcc -static-libstdc++)

@@ -3,17 +3,12 @@
 #include "shared/SharedValues.h"
 
 void LoadSettings(HMODULE module) {
-    wchar_t settingsPath[SettingsPathCapacity];
-    if (SettingsPathOf(module, settingsPath))
-        LoadSettingsFromFile(settingsPath);
-}
-
-bool SettingsPathOf(HMODULE module, wchar_t (&settingsPath)[SettingsPathCapacity]) {
     wchar_t modulePath[ModulePathCapacity];
     if (GetModuleFileNameW(module, modulePath, ModulePathCapacity) == 0)
-        return false;
+        return;
+    wchar_t settingsPath[SettingsPathCapacity];
     BuildSettingsPath(modulePath, settingsPath);
-    return true;
+    LoadSettingsFromFile(settingsPath);
 }
 
 namespace {

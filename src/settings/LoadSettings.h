@@ -8,10 +8,6 @@
 // built-in values when the module's own path cannot be had.
 void LoadSettings(HMODULE module);
 
-// The settings file of `module` (null: the program's own file); false when the module's path
-// cannot be had.
-bool SettingsPathOf(HMODULE module, wchar_t (&settingsPath)[SettingsPathCapacity]);
-
 // Values that the file held but the module cannot use; each gave its default instead.
 struct UnusableSettings {
     bool key;
