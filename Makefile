@@ -21,7 +21,7 @@ demo: module run-deps
 # Long runs of the robustness checks, then the module's cost and reaction under Wine.
 bench: native-tests module run-deps
 	STICKSHIFT_PROPERTY_PATHS=100000 build/native/tests/unit/StickShiftUnitTests \
-		--gtest_filter='ShiftDecisionProperty.*'
+		--gtest_filter='KeyDecisionProperty.*'
 	build/native/tests/fuzz/FuzzSettingsRules -max_total_time=180 -print_final_stats=1 \
 		-artifact_prefix=build/
 	STICKSHIFT_SOAK_SECONDS=60 ctest --preset windows -R '^Soak\.' --verbose

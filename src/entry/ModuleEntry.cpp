@@ -26,8 +26,10 @@ void CALLBACK RunStickWatcher(PTP_CALLBACK_INSTANCE instance, void*, PTP_WORK) {
 void CALLBACK FirstControllerRead(PTP_CALLBACK_INSTANCE instance, void* module) {
     XINPUT_STATE sample;
     XInputGetState(ControllerIndex, &sample);
-    if (Running)
+    if (Running) {
+        LookUpHeldKeyScanCode(); // out of attach: it calls into user32
         SubmitThreadpoolWork(WatcherWork);
+    }
     FreeLibraryWhenCallbackReturns(instance, static_cast<HMODULE>(module));
 }
 
@@ -55,7 +57,7 @@ void OnModuleDetach(bool processExiting) {
     // The watcher has stopped, or at process exit the platform has ended it wherever it was:
     // the release it owes is sent from here. On this thread it also reaches a keyboard hook of
     // the host's that lives here, which a release sent from the watcher would wait on in vain.
-    ReleaseShiftIfHeld();
+    ReleaseKeyIfHeld();
 }
 
 } // namespace

@@ -33,13 +33,16 @@ UnusableSettings LoadSettingsFromFile(const wchar_t* settingsPath) {
                              settingsPath);
     HoldableKey key;
     const bool keyUsable = KeyFromName(keyName, key);
-    if (key.scanCode == 0) // Left Shift keeps its fixed scan code; the others are the layout's
-        key.scanCode =
-            static_cast<std::uint16_t>(MapVirtualKeyW(key.virtualKey, MAPVK_VK_TO_VSC_EX) & 0xFF);
     HeldKey = key;
 
     const bool controllerUsable = ControllerIndexFromNumber(
         ReadNumber(settingsPath, ControllerKey, DefaultControllerNumber), ControllerIndex);
     OnlyWhenFocused = ReadNumber(settingsPath, OnlyWhenFocusedKey, DefaultOnlyWhenFocused) != 0;
     return {!keyUsable, !controllerUsable};
+}
+
+void LookUpHeldKeyScanCode() {
+    if (HeldKey.scanCode == 0) // Left Shift keeps its fixed scan code; the others are the layout's
+        HeldKey.scanCode = static_cast<std::uint16_t>(
+            MapVirtualKeyW(HeldKey.virtualKey, MAPVK_VK_TO_VSC_EX) & 0xFF);
 }

@@ -15,5 +15,9 @@ struct UnusableSettings {
 };
 
 // Reads every setting from `settingsPath`, defaulting each missing or unusable one, and stores
-// them; the key's scan code comes from the keyboard layout in force now.
+// them. Calls nothing but the kernel, so that attach may use it under the loader lock.
 UnusableSettings LoadSettingsFromFile(const wchar_t* settingsPath);
+
+// Gives the held key its scan code on the keyboard layout in force now. A call into user32,
+// which may load further DLLs: never made during attach.
+void LookUpHeldKeyScanCode();

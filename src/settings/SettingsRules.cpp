@@ -111,3 +111,17 @@ bool ControllerIndexFromNumber(std::int32_t number, unsigned long& index) {
     index = usable ? static_cast<unsigned long>(number - 1) : 0;
     return usable;
 }
+
+bool IsWholeNumber(const wchar_t* text) {
+    while (IsBlank(*text))
+        ++text;
+    if (*text == L'+' || *text == L'-')
+        ++text;
+    const wchar_t* digits = text;
+    while (*text >= L'0' && *text <= L'9')
+        ++text;
+    const bool anyDigit = text != digits;
+    while (IsBlank(*text))
+        ++text;
+    return anyDigit && *text == L'\0';
+}

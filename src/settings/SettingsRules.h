@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "shared/HoldableKey.h"
+
 // What the settings file holds and how its values become thresholds, free of any platform
 // call so that it is shared by the module, its companion tools and the tests.
 
@@ -28,21 +30,6 @@ constexpr std::int32_t DefaultOnlyWhenFocused = 0;
 constexpr std::size_t ModulePathCapacity = 260;
 constexpr std::size_t SettingsPathCapacity = ModulePathCapacity + 4;
 
-// A key the module can hold down. The scan code is the keyboard layout's, found when the module
-// loads; `extended` marks keys whose scan code carries the E0 prefix.
-struct HoldableKey {
-    std::uint16_t virtualKey;
-    std::uint16_t scanCode;
-    bool extended;
-    char name[7]; // as the settings file names it: "LShift", "A"
-};
-
-constexpr std::uint16_t LeftShiftVirtualKey = 0xA0; // VK_LSHIFT
-// Left Shift's scan code on every layout. Games that read scan codes (DirectInput, raw input,
-// SDL) ignore a key that comes with its virtual-key code alone.
-constexpr std::uint16_t LeftShiftScanCode = 0x2A;
-constexpr HoldableKey LeftShift = {LeftShiftVirtualKey, LeftShiftScanCode, false, "LShift"};
-
 // The key value is read into this many characters. A value that fills them may have been cut
 // short, so it names no key.
 constexpr std::size_t KeyNameCapacity = 16;
@@ -59,6 +46,11 @@ const char* KeyLabel(const HoldableKey& key);
 // The XInput user index of controller `number` (1 to 4). Any other number gives the first
 // controller, index 0, and false.
 bool ControllerIndexFromNumber(std::int32_t number, unsigned long& index);
+
+// Whether `text` is a whole number as a player writes one: digits, perhaps signed, perhaps with
+// blanks around. The profile routine reads other text too, as its leading digits or 0, which is
+// seldom what was meant.
+bool IsWholeNumber(const wchar_t* text);
 
 // Percent of full scale to raw stick units: pct / 100 * 32767, truncated toward zero.
 // A result beyond the signed 32-bit range becomes INT32_MIN.

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "settings/SettingsRules.h"
+#include "shared/HoldableKey.h"
 
 // Thresholds in raw stick units (32767 = full scale). The built-in values hold until the
 // settings are loaded, and stay when the module cannot find its own path.

@@ -4,8 +4,8 @@
 
 #include <atomic>
 
-#include "watcher/ShiftDecision.h"
 #include "shared/SharedValues.h"
+#include "watcher/KeyDecision.h"
 
 namespace {
 
@@ -25,13 +25,13 @@ bool SendHeldKeyEvent(bool release) {
     return SendInput(1, &keyEvent, sizeof(INPUT)) == 1;
 }
 
-void PressShift() {
+void PressKey() {
     ShiftHeld = true;
     if (!SendHeldKeyEvent(false))
         ShiftHeld = false;
 }
 
-void ReleaseShift() {
+void ReleaseKey() {
     if (SendHeldKeyEvent(true))
         ShiftHeld = false;
 }
@@ -50,27 +50,30 @@ bool GameHasForeground() {
 unsigned WINAPI StickWatcher(void*) {
     const std::int64_t onSquared = SquareThreshold(ThresholdOn);
     const std::int64_t offSquared = SquareThreshold(ThresholdOff);
-    unsigned failedReads = 0;
+    WatchState state;
 
     while (Running) {
+        // Checked whether or not the controller answers, so that a held key goes up when the
+        // player switches away during a dropout too.
+        const bool stickCounts = !OnlyWhenFocused || GameHasForeground();
         XINPUT_STATE sample = {};
-        ShiftEvent event;
-        if (XInputGetState(ControllerIndex, &sample) == ERROR_SUCCESS) {
-            failedReads = 0;
-            event = DecideShift(ShiftHeld,
+        HeldKeyEvent event;
+        if (ReadsControllerThisTurn(state) &&
+            XInputGetState(ControllerIndex, &sample) == ERROR_SUCCESS)
+            event =
+                DecideOnReading(state, ShiftHeld,
                                 SquaredDeflection(sample.Gamepad.sThumbLX, sample.Gamepad.sThumbLY),
-                                onSquared, offSquared, !OnlyWhenFocused || GameHasForeground());
-        } else {
-            event = DecideOnFailedRead(ShiftHeld, failedReads);
-        }
+                                onSquared, offSquared, stickCounts);
+        else
+            event = DecideWithoutReading(state, ShiftHeld, stickCounts);
         switch (event) {
-        case ShiftPress:
-            PressShift();
+        case KeyPress:
+            PressKey();
             break;
-        case ShiftRelease:
-            ReleaseShift();
+        case KeyRelease:
+            ReleaseKey();
             break;
-        case NoShiftEvent:
+        case NoKeyEvent:
             break;
         }
         Sleep(PollPauseMs);
@@ -79,7 +82,7 @@ unsigned WINAPI StickWatcher(void*) {
     return 0;
 }
 
-void ReleaseShiftIfHeld() {
+void ReleaseKeyIfHeld() {
     if (ShiftHeld)
-        ReleaseShift();
+        ReleaseKey();
 }

@@ -84,16 +84,15 @@ TEST_F(Watcher, IgnoresButtonsTriggersAndTheRightStick) {
     ExpectEventsNow(0);
 }
 
-TEST_F(Watcher, AbsentControllerIsReadAboutEvery10Ms) {
+TEST_F(Watcher, AbsentControllerIsReadFiftyTimesThenAboutOnceASecond) {
     LoadFresh();
-    ASSERT_TRUE(WaitForPolls(2));
+    ASSERT_TRUE(WaitForPolls(50, 1500)) << "the first 50 reads should come about every 10 ms";
+    Sleep(100);
     const LONG before = Controller().calls[0];
-    const ULONGLONG start = Ticks();
-    Sleep(1000);
-    const double seconds = TicksToMs(static_cast<LONGLONG>(Ticks() - start)) / 1000.0;
-    const double readsPerSecond = (Controller().calls[0] - before) / seconds;
-    EXPECT_GE(readsPerSecond, 70.0);
-    EXPECT_LE(readsPerSecond, 130.0);
+    Sleep(2500);
+    const LONG reads = Controller().calls[0] - before;
+    EXPECT_GE(reads, 1);
+    EXPECT_LE(reads, 3);
 }
 
 TEST_F(Watcher, AbsentControllerSendsNothingAndAHeldKeyWaitsForALaterRead) {
@@ -158,10 +157,10 @@ TEST_F(Watcher, ControllerGoneForHalfASecondLetsTheKeyGoAndBackPushedPressesAgai
     const double releasedAfterMs = TicksToMs(static_cast<LONGLONG>(KeyEvents()[1].when - gone));
     EXPECT_GE(releasedAfterMs, 400.0);
     EXPECT_LE(releasedAfterMs, 1000.0);
-    ASSERT_TRUE(WaitForPolls(60));
+    ASSERT_TRUE(WaitForPolls(2, 2500)); // about once a second now
     ExpectEventsNow(2);
     Controller().pads[0].connected = 1; // back, still pushed
-    ExpectNextEventWithin(false, 3);
+    ExpectNextEventWithin(false, 3, 1500);
     MoveLeftStick(0, 0, 1);
     ExpectNextEventWithin(true, 4);
 }

@@ -2,7 +2,7 @@
 // model that measures the stick with long doubles (exact for these magnitudes) instead of
 // 64-bit squares. STICKSHIFT_PROPERTY_PATHS sets how many paths (make bench runs many more).
 
-#include "watcher/ShiftDecision.h"
+#include "watcher/KeyDecision.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +56,7 @@ std::int16_t Clamp(long value) {
 
 } // namespace
 
-TEST(ShiftDecisionProperty, MatchesTheReferenceModelOnRandomPaths) {
+TEST(KeyDecisionProperty, MatchesTheReferenceModelOnRandomPaths) {
     std::mt19937_64 random(20261208);
     const int paths = PathCount();
     for (int path = 0; path < paths; ++path) {
@@ -88,17 +88,17 @@ TEST(ShiftDecisionProperty, MatchesTheReferenceModelOnRandomPaths) {
                 y = Clamp(y + static_cast<long>(random() % 4001) - 2000);
             }
 
-            const ShiftEvent event =
-                DecideShift(held, SquaredDeflection(x, y), onSquared, offSquared);
+            const HeldKeyEvent event =
+                DecideKey(held, SquaredDeflection(x, y), onSquared, offSquared);
             const int expected = model.Poll(x, y);
-            ASSERT_EQ(event == ShiftPress     ? +1
-                      : event == ShiftRelease ? -1
-                                              : 0,
+            ASSERT_EQ(event == KeyPress     ? +1
+                      : event == KeyRelease ? -1
+                                            : 0,
                       expected)
                 << "on " << on << " off " << off << " poll " << poll << " at (" << x << ", " << y
                 << ") held " << held;
-            if (event != NoShiftEvent)
-                held = event == ShiftPress;
+            if (event != NoKeyEvent)
+                held = event == KeyPress;
         }
     }
 }

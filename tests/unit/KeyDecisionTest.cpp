@@ -1,0 +1,195 @@
+#include "watcher/KeyDecision.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Sample = std::pair<std::int16_t, std::int16_t>;
+
+// Runs the decision over successive polls the way the watcher does, from the released state.
+std::vector<HeldKeyEvent> EventsFor(const std::vector<Sample>& samples, std::int32_t thresholdOn,
+                                    std::int32_t thresholdOff) {
+    const std::int64_t onSquared = SquareThreshold(thresholdOn);
+    const std::int64_t offSquared = SquareThreshold(thresholdOff);
+    bool held = false;
+    std::vector<HeldKeyEvent> events;
+    for (const Sample& sample : samples) {
+        const HeldKeyEvent event =
+            DecideKey(held, SquaredDeflection(sample.first, sample.second), onSquared, offSquared);
+        if (event != NoKeyEvent) {
+            events.push_back(event);
+            held = event == KeyPress;
+        }
+    }
+    return events;
+}
+
+const std::int64_t On = SquareThreshold(100);
+const std::int64_t Off = SquareThreshold(50);
+
+} // namespace
+
+TEST(KeyDecision, ComparesStrictlyAtBothCircles) {
+    EXPECT_EQ(DecideKey(false, On, On, Off), NoKeyEvent);
+    EXPECT_EQ(DecideKey(false, On + 1, On, Off), KeyPress);
+    EXPECT_EQ(DecideKey(true, Off, On, Off), NoKeyEvent);
+    EXPECT_EQ(DecideKey(true, Off - 1, On, Off), KeyRelease);
+}
+
+TEST(KeyDecision, BandBetweenCirclesKeepsEitherState) {
+    for (std::int64_t d : {Off, Off + 1, (On + Off) / 2, On - 1, On}) {
+        EXPECT_EQ(DecideKey(false, d, On, Off), NoKeyEvent) << d;
+        EXPECT_EQ(DecideKey(true, d, On, Off), NoKeyEvent) << d;
+    }
+    // Far out while held and near the centre while released change nothing either.
+    EXPECT_EQ(DecideKey(true, On * 4, On, Off), NoKeyEvent);
+    EXPECT_EQ(DecideKey(false, 0, On, Off), NoKeyEvent);
+}
+
+TEST(KeyDecision, DeflectionIsRadialAndCannotOverflow) {
+    EXPECT_EQ(SquaredDeflection(3, -4), 25);
+    EXPECT_EQ(SquaredDeflection(-32768, -32768), 2147483648LL);
+    EXPECT_EQ(SquaredDeflection(32767, -32768), 2147418113LL);
+    // A diagonal push below the "on" radius on each axis still presses.
+    EXPECT_EQ(EventsFor({{12000, 12000}}, 16383, 13106), std::vector<HeldKeyEvent>{KeyPress});
+}
+
+TEST(KeyDecision, NegativeAndHugeThresholdsActByMagnitude) {
+    EXPECT_EQ(SquareThreshold(-16383), SquareThreshold(16383));
+    EXPECT_EQ(SquareThreshold(INT32_MIN), 4611686018427387904LL);
+    EXPECT_EQ(EventsFor({{20000, 0}, {1000, 0}}, -16383, -13106),
+              (std::vector<HeldKeyEvent>{KeyPress, KeyRelease}));
+    // 46341 and beyond lie outside every reachable deflection, even a full diagonal.
+    EXPECT_TRUE(EventsFor({{-32768, -32768}, {32767, 32767}}, 46341, 0).empty());
+    EXPECT_TRUE(EventsFor({{-32768, -32768}}, INT32_MIN, 0).empty());
+    EXPECT_EQ(EventsFor({{-32768, -32768}}, 46340, 0), std::vector<HeldKeyEvent>{KeyPress});
+}
+
+TEST(KeyDecision, ZeroThresholds) {
+    // "On" at zero: anything off centre presses, the exact centre does not.
+    EXPECT_TRUE(EventsFor({{0, 0}}, 0, 0).empty());
+    EXPECT_EQ(EventsFor({{0, 1}}, 0, 0), std::vector<HeldKeyEvent>{KeyPress});
+    // "Off" at zero: once pressed, no stick position releases the key.
+    EXPECT_EQ(EventsFor({{30000, 0}, {0, 0}, {0, 0}}, 16383, 0),
+              std::vector<HeldKeyEvent>{KeyPress});
+}
+
+TEST(KeyDecision, BuiltInThresholdsWithWorkedSamples) {
+    EXPECT_EQ(EventsFor({{16000, 16000}, {9000, 9000}}, 21844, 14000),
+              (std::vector<HeldKeyEvent>{KeyPress, KeyRelease}));
+    // (12000, 12000) lies in the band: no release.
+    EXPECT_EQ(EventsFor({{16000, 16000}, {12000, 12000}}, 21844, 14000),
+              std::vector<HeldKeyEvent>{KeyPress});
+}
+
+TEST(KeyDecision, RepeatedSampleGivesAtMostOneEventUnlessOffExceedsOn) {
+    const std::vector<Sample> sameSample(50, Sample{20000, 0});
+    EXPECT_EQ(EventsFor(sameSample, 16383, 13106).size(), 1u);
+    EXPECT_EQ(EventsFor(sameSample, 16383, 16383).size(), 1u);
+    EXPECT_EQ(EventsFor(sameSample, 16383, -16383).size(), 1u);
+    // "Off" above "on" is used as it comes: between the two squares the key toggles every poll.
+    EXPECT_EQ(EventsFor(sameSample, 16383, 25000).size(), 50u);
+    // Beyond the "off" circle as well, the key is pressed once and stays held.
+    EXPECT_EQ(EventsFor(std::vector<Sample>(50, Sample{30000, 0}), 16383, 25000).size(), 1u);
+}
+
+TEST(KeyDecision, StickThatDoesNotCountPressesNothingAndLetsAHeldKeyGo) {
+    // The game in the background: far out presses nothing, and a held key goes up at once, even
+    // with "off" at zero, where no stick position would release it.
+    EXPECT_EQ(DecideKey(false, On * 4, On, Off, false), NoKeyEvent);
+    EXPECT_EQ(DecideKey(true, On * 4, On, Off, false), KeyRelease);
+    EXPECT_EQ(DecideKey(true, On * 4, On, 0, false), KeyRelease);
+    EXPECT_EQ(DecideKey(false, On * 4, On, Off, true), KeyPress);
+}
+
+namespace {
+
+// A run of turns alike: the controller answers with the stick far out, or not at all.
+struct Turns {
+    unsigned count;
+    bool answers;
+    bool stickCounts = true;
+    bool refused = false; // the system inserts none of the run's events
+};
+
+struct Outcome {
+    std::vector<std::pair<unsigned, HeldKeyEvent>> events; // turn (from 1), event
+    unsigned reads = 0;
+};
+
+// Turns as the watcher takes them, from a state with the key held or not.
+Outcome RunTurns(bool held, const std::vector<Turns>& runs) {
+    WatchState state;
+    Outcome run;
+    unsigned turn = 0;
+    for (const Turns& turns : runs) {
+        for (unsigned i = 0; i < turns.count; ++i) {
+            ++turn;
+            const bool reads = ReadsControllerThisTurn(state);
+            run.reads += reads ? 1 : 0;
+            const HeldKeyEvent event =
+                reads && turns.answers
+                    ? DecideOnReading(state, held, On * 4, On, Off, turns.stickCounts)
+                    : DecideWithoutReading(state, held, turns.stickCounts);
+            if (event == NoKeyEvent)
+                continue;
+            run.events.push_back({turn, event});
+            if (!turns.refused)
+                held = event == KeyPress;
+        }
+    }
+    return run;
+}
+
+} // namespace
+
+TEST(KeyDecision, ControllerThatStopsAnswering) {
+    using Events = std::vector<std::pair<unsigned, HeldKeyEvent>>;
+    const struct {
+        const char* what;
+        bool held;
+        std::vector<Turns> turns;
+        Events events;
+        unsigned reads;
+    } cases[] = {
+        {"49 failed reads change nothing, the 50th lets a held key go",
+         true,
+         {{50, false}},
+         Events{{50, KeyRelease}},
+         50},
+        {"a refused release is tried again on the next turn",
+         true,
+         {{50, false, true, true}, {1, false}},
+         Events{{50, KeyRelease}, {51, KeyRelease}},
+         50},
+        {"a good read counts the controller back: two shorter dropouts let nothing go",
+         true,
+         {{30, false}, {1, true}, {30, false}},
+         Events{},
+         61},
+        {"once gone, it is read on every 100th turn only",
+         false,
+         {{50, false}, {250, false}},
+         Events{},
+         52},
+        {"back at such a read, it is read on every turn again",
+         false,
+         {{60, false}, {100, true}},
+         Events{{150, KeyPress}},
+         61},
+        {"the stick stops counting during a dropout: a held key goes up at once",
+         true,
+         {{3, false, false}},
+         Events{{1, KeyRelease}},
+         3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Outcome run = RunTurns(c.held, c.turns);
+        EXPECT_EQ(run.events, c.events);
+        EXPECT_EQ(run.reads, c.reads);
+    }
+}
