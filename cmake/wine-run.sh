@@ -10,9 +10,9 @@ prefix=$1
 shift
 
 # WINEARCH may come from the caller: win64 by default, win32 for the 32-bit build, whose
-# programs need 32-bit Wine's own loader.
-# Quiet, but for Wine's own word when it cannot lay out a program's memory.
-export WINEPREFIX="$prefix" WINEARCH="${WINEARCH:-win64}" WINEDEBUG=-all,err+virtual
+# programs need 32-bit Wine's own loader. So may WINEDEBUG, for a test that reads Wine's
+# trace; by default quiet, but for Wine's own word when it cannot lay out a program's memory.
+export WINEPREFIX="$prefix" WINEARCH="${WINEARCH:-win64}" WINEDEBUG="${WINEDEBUG:--all,err+virtual}"
 overrides="winedbg.exe=d;mscoree,mshtml="
 [ "${WINE_RUN_OWN_XINPUT:-0}" = 1 ] || overrides="xinput1_4=n,b;$overrides"
 export WINEDLLOVERRIDES="$overrides"
@@ -29,18 +29,31 @@ if [ -z "$wine" ]; then
     exit 127
 fi
 
+# Says that Wine cannot start a program here, with Wine's own words from `log`, and ends.
+cannot_start() {
+    echo "wine-run.sh: Wine cannot start a program in $prefix:" >&2
+    cat "$1" >&2
+    exit 125
+}
+
 # At start-up Wine maps parts of a Windows process at fixed addresses. With the address space
 # laid out at random, now and then something else already sits there and the program ends
 # before it starts, with exit code 1 ("failed to map the shared user data: c0000018", about
-# one start in a thousand). Laid out the same way every time, those addresses stay free.
-fixed_layout="setarch $(uname -m) -R"
+# one start in a thousand). Laid out the same way every time, those addresses stay free. Some
+# machines refuse to fix the layout (a container's default seccomp profile forbids it): there
+# programs start as they come, and take that small chance.
+fixed_layout=""
+if setarch "$(uname -m)" -R true >/dev/null 2>&1; then
+    fixed_layout="setarch $(uname -m) -R"
+fi
 
 if [ ! -f "$prefix/.ready" ]; then
     mkdir -p "$prefix"
     (
         flock 9
         if [ ! -f "$prefix/.ready" ]; then
-            $fixed_layout "$wine" wineboot -i >/dev/null 2>&1
+            WINEDEBUG=err+all $fixed_layout "$wine" wineboot -i </dev/null >/dev/null \
+                2>"$prefix.boot.log" || cannot_start "$prefix.boot.log"
             touch "$prefix/.ready"
         fi
     ) 9>"$prefix.lock"
@@ -51,12 +64,8 @@ fi
 # exit too. Start them first, detached from our output; they stay a few seconds after the last
 # program, so the next one starts at once. Should even this fail, Wine cannot start programs
 # here: say so with Wine's own words, rather than leave a program to fail without a word.
-if ! WINEDEBUG=err+all $fixed_layout "$wine" cmd.exe /c exit </dev/null >/dev/null \
-    2>"$prefix.start.log"; then
-    echo "wine-run.sh: Wine cannot start a program in $prefix:" >&2
-    cat "$prefix.start.log" >&2
-    exit 125
-fi
+WINEDEBUG=err+all $fixed_layout "$wine" cmd.exe /c exit </dev/null >/dev/null \
+    2>"$prefix.start.log" || cannot_start "$prefix.start.log"
 
 # The loader runs the program in this very process: exec keeps its ID.
 export WINE_RUN_UNIX_PID=$$
