@@ -76,12 +76,14 @@ TEST_F(Probe, ReadsTheModulesSettingsFileBesideItOrTheOneNamed) {
     EXPECT_TRUE(Contains(output, " 9830 stick units  (ThresholdOffPct from the file)")) << output;
 }
 
-TEST_F(Probe, WaitsForAnAbsentController) {
+TEST_F(Probe, WaitsForAnAbsentControllerAndThenLooksForItAboutOnceASecond) {
     const std::string folder = PrepareFolder();
-    const std::string output = Run(folder, "--count 3");
-    EXPECT_TRUE(Contains(output, "No controller at index 0")) << output;
-    EXPECT_FALSE(Contains(output, "Left Shift up") || Contains(output, "Left Shift down"))
+    const std::string output = Run(folder, "--count 52");
+    EXPECT_TRUE(Contains(output, "No controller 1: waiting for one...  Left Shift up")) << output;
+    EXPECT_TRUE(Contains(output, "No controller 1: looking for one about once a second...  Left "
+                                 "Shift up"))
         << output;
+    EXPECT_EQ(Controller().calls[0], 50);
 }
 
 TEST_F(Probe, NamesTheKeyControllerAndFocusModeAndEachValueItCannotUse) {
@@ -108,5 +110,24 @@ TEST_F(Probe, NamesTheKeyControllerAndFocusModeAndEachValueItCannotUse) {
     EXPECT_TRUE(Contains(output, "key:        Left Shift (LShift)  (Key default)")) << output;
     EXPECT_TRUE(Contains(output, "whichever window has the focus  (OnlyWhenFocused default)"))
         << output;
-    EXPECT_TRUE(Contains(output, "No controller at index 0")) << output;
+    EXPECT_TRUE(Contains(output, "No controller 1")) << output;
+
+    // Values that the module reads, but not as a player most likely meant.
+    WriteTextFile(folder + "\\StickShift.ini",
+                  "[Settings]\nThresholdOnPct=abc\nThresholdOffPct=12x\n"
+                  "Controller=\nOnlyWhenFocused=yes\n");
+    output = Run(folder, "--count 1");
+    EXPECT_TRUE(Contains(output, "ThresholdOnPct \"abc\" is not a number: it reads as 0.0 %"))
+        << output;
+    EXPECT_TRUE(Contains(output, "ThresholdOffPct \"12x\" is not a number: it reads as 12.0 %"))
+        << output;
+    EXPECT_TRUE(Contains(output, "ThresholdOffPct lies beyond ThresholdOnPct: the key goes down "
+                                 "and up on every poll"))
+        << output;
+    EXPECT_TRUE(Contains(output, "Controller \"\" is not a controller from 1 to 4: it reads "
+                                 "controller 1"))
+        << output;
+    EXPECT_TRUE(Contains(output, "OnlyWhenFocused \"yes\" is not 0 or 1: it acts whichever window "
+                                 "has the focus"))
+        << output;
 }

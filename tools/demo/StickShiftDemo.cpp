@@ -15,7 +15,7 @@
 #include "HostRig.h"
 #include "settings/LoadSettings.h"
 #include "shared/SharedValues.h"
-#include "watcher/ShiftDecision.h"
+#include "watcher/KeyDecision.h"
 
 namespace {
 
@@ -195,19 +195,31 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: StickShiftDemo.exe MODULE_PATH SVG_PATH\n");
         return 2;
     }
-    char modulePath[MAX_PATH];
-    GetFullPathNameA(argv[1], MAX_PATH, modulePath, nullptr);
+    char narrowPath[MAX_PATH];
+    GetFullPathNameA(argv[1], MAX_PATH, narrowPath, nullptr);
+    wchar_t modulePath[ModulePathCapacity] = L"";
+    MultiByteToWideChar(CP_ACP, 0, narrowPath, -1, modulePath, ModulePathCapacity);
+
+    // The settings the module is about to read, by the module's own code: the demo moves the
+    // controller they choose. It has no window that could take the foreground, so it shows the
+    // run as if the game had it.
+    wchar_t settingsPath[SettingsPathCapacity];
+    BuildSettingsPath(modulePath, settingsPath);
+    LoadSettingsFromFile(settingsPath);
+    if (OnlyWhenFocused) {
+        WritePrivateProfileStringW(SettingsSection, OnlyWhenFocusedKey, L"0", settingsPath);
+        std::printf("OnlyWhenFocused=1: the demo shows the run as if the game had the focus (its "
+                    "copy of the settings says 0)\n");
+    }
 
     StartKeyboardWatch();
     ResetController();
-    HMODULE module = LoadLibraryA(modulePath);
+    HMODULE module = LoadLibraryW(modulePath);
     if (module == nullptr) {
-        std::fprintf(stderr, "cannot load %s (error %lu)\n", modulePath, GetLastError());
+        std::fprintf(stderr, "cannot load %s (error %lu)\n", narrowPath, GetLastError());
         return 1;
     }
-    // The circles come from the very settings file the module read, by the module's own code.
-    LoadSettings(module);
-    std::printf("StickShift.dll loaded from %s\n", modulePath);
+    std::printf("StickShift.dll loaded from %s; controller %lu\n", narrowPath, ControllerIndex + 1);
     std::printf("\"on\" circle %.1f %% (%ld stick units), \"off\" circle %.1f %% (%ld)\n\n",
                 ThresholdPercent(ThresholdOn), static_cast<long>(ThresholdOn),
                 ThresholdPercent(ThresholdOff), static_cast<long>(ThresholdOff));
@@ -239,7 +251,7 @@ int main(int argc, char** argv) {
             const double degrees = leg.fromDegrees + (leg.toDegrees - leg.fromDegrees) * t;
             const SHORT x = Axis(percent, degrees, true);
             const SHORT y = Axis(percent, degrees, false);
-            PlaceLeftStick(x, y, leg.connected);
+            PlaceLeftStick(x, y, leg.connected, static_cast<int>(ControllerIndex));
             Sleep(StepMs);
             reportNewEvents(x, y);
             points.push_back({x, y, leg.connected, held});
@@ -252,8 +264,11 @@ int main(int argc, char** argv) {
     }
 
     const PathPoint last = points.back();
-    std::printf("%7.2f s   --- unload the module while %s is held\n", SecondsSince(start),
-                KeyLabel(HeldKey));
+    if (held)
+        std::printf("%7.2f s   --- unload the module while %s is held\n", SecondsSince(start),
+                    KeyLabel(HeldKey));
+    else
+        std::printf("%7.2f s   --- unload the module\n", SecondsSince(start));
     FreeLibrary(module);
     WaitForKeyEvents(eventsSeen + 1, 500);
     reportNewEvents(last.x, last.y);
@@ -265,5 +280,8 @@ int main(int argc, char** argv) {
                 KeyLabel(HeldKey),
                 KeySettles(false, 1000, HeldKey.virtualKey) ? "up" : "STILL DOWN");
     WriteSvg(argv[2], points, marks);
-    return presses > 0 && marks.size() == 2 * presses ? 0 : 1;
+    // Every press must be released; and there must be presses, unless no push can reach the
+    // "on" circle.
+    const bool reachable = SquareThreshold(ThresholdOn) < SquaredDeflection(-32768, -32768);
+    return (presses > 0 || !reachable) && marks.size() == 2 * presses ? 0 : 1;
 }

@@ -9,12 +9,13 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <string>
 
 #include "settings/LoadSettings.h"
 #include "shared/SharedValues.h"
-#include "watcher/ShiftDecision.h"
+#include "watcher/KeyDecision.h"
 
 namespace {
 
@@ -55,8 +56,20 @@ std::wstring ValueText(const wchar_t* settingsPath, const wchar_t* key) {
     return value;
 }
 
+// Whether the file names the key at all, with a value or an empty one.
+bool InFile(const wchar_t* settingsPath, const wchar_t* key) {
+    wchar_t value[2];
+    return GetPrivateProfileStringW(SettingsSection, key, L"\x1", value, 2, settingsPath) != 1 ||
+           value[0] != L'\x1';
+}
+
 const char* Source(bool fromFile) {
     return fromFile ? "from the file" : "default";
+}
+
+const char* FocusLabel() {
+    return OnlyWhenFocused ? "only while a window of the game has the foreground"
+                           : "whichever window has the focus";
 }
 
 void PrintThreshold(const char* circle, std::int32_t threshold, const wchar_t* key, bool fromFile) {
@@ -84,27 +97,48 @@ void ModuleSettingsBesideProbe(wchar_t (&settingsPath)[SettingsPathCapacity]) {
     lstrcpynW(settingsPath, probePath, SettingsPathCapacity);
 }
 
-// What the module does with the optional settings, and which values it cannot use.
+// What the module does with the optional settings.
 void PrintChoices(const wchar_t* settingsPath, bool fileFound, UnusableSettings unusable) {
     const auto fromFile = [&](const wchar_t* key, bool usable) {
-        return fileFound && usable && !ValueText(settingsPath, key).empty();
+        return fileFound && usable && InFile(settingsPath, key);
     };
     std::printf("  key:        %s (%s)  (%ls %s)\n", KeyLabel(HeldKey), HeldKey.name, KeyNameKey,
                 Source(fromFile(KeyNameKey, !unusable.key)));
     std::printf("  controller: %lu  (%ls %s)\n", ControllerIndex + 1, ControllerKey,
                 Source(fromFile(ControllerKey, !unusable.controller)));
-    std::printf("  acts:       %s  (%ls %s)\n",
-                OnlyWhenFocused ? "only while a window of the game has the foreground"
-                                : "whichever window has the focus",
-                OnlyWhenFocusedKey, Source(fromFile(OnlyWhenFocusedKey, true)));
+    std::printf("  acts:       %s  (%ls %s)\n", FocusLabel(), OnlyWhenFocusedKey,
+                Source(fromFile(OnlyWhenFocusedKey, true)));
+}
+
+// One line for each value that the module cannot use, or that does not do what the player
+// most likely meant, with what the module does instead.
+void PrintSurprises(const wchar_t* settingsPath, UnusableSettings unusable) {
+    const auto text = [settingsPath](const wchar_t* key) {
+        return ConsoleText(ValueText(settingsPath, key).c_str());
+    };
+    const auto notANumber = [settingsPath](const wchar_t* key) {
+        return InFile(settingsPath, key) && !IsWholeNumber(ValueText(settingsPath, key).c_str());
+    };
+    if (notANumber(ThresholdOnKey))
+        std::printf("%ls \"%s\" is not a number: it reads as %.1f %%\n", ThresholdOnKey,
+                    text(ThresholdOnKey).c_str(), Percent(ThresholdOn));
+    if (notANumber(ThresholdOffKey))
+        std::printf("%ls \"%s\" is not a number: it reads as %.1f %%\n", ThresholdOffKey,
+                    text(ThresholdOffKey).c_str(), Percent(ThresholdOff));
+    if (SquareThreshold(ThresholdOff) > SquareThreshold(ThresholdOn))
+        std::printf("%ls lies beyond %ls: the key goes down and up on every poll while the stick "
+                    "is between the two circles\n",
+                    ThresholdOffKey, ThresholdOnKey);
     if (unusable.key)
         std::printf("%ls \"%s\" is not a key StickShift knows: it holds %s\n", KeyNameKey,
-                    ConsoleText(ValueText(settingsPath, KeyNameKey).c_str()).c_str(), HeldKey.name);
+                    text(KeyNameKey).c_str(), HeldKey.name);
     if (unusable.controller)
         std::printf("%ls \"%s\" is not a controller from 1 to 4: it reads controller %lu\n",
-                    ControllerKey,
-                    ConsoleText(ValueText(settingsPath, ControllerKey).c_str()).c_str(),
-                    ControllerIndex + 1);
+                    ControllerKey, text(ControllerKey).c_str(), ControllerIndex + 1);
+    const std::wstring focus = ValueText(settingsPath, OnlyWhenFocusedKey);
+    if (InFile(settingsPath, OnlyWhenFocusedKey) && focus != L"0" && focus != L"1")
+        std::printf("%ls \"%s\" is not 0 or 1: it acts %s\n", OnlyWhenFocusedKey,
+                    text(OnlyWhenFocusedKey).c_str(), FocusLabel());
 }
 
 // '#' up to the deflection, ':' at the "off" circle, '|' at the "on" circle.
@@ -155,7 +189,11 @@ int wmain(int argc, wchar_t** argv) {
         GetFullPathNameW(settingsArgument, SettingsPathCapacity, settingsPath, nullptr);
     else
         ModuleSettingsBesideProbe(settingsPath);
-    const UnusableSettings unusable = LoadSettingsFromFile(settingsPath);
+    UnusableSettings unusable = LoadSettingsFromFile(settingsPath);
+    // An empty or wordy Controller gives the first one, or the number it starts with.
+    unusable.controller =
+        unusable.controller || (InFile(settingsPath, ControllerKey) &&
+                                !IsWholeNumber(ValueText(settingsPath, ControllerKey).c_str()));
 
     std::printf("StickShiftProbe: the left stick as StickShift.dll sees it. Esc or Ctrl+C ends.\n");
     const bool fileFound = GetFileAttributesW(settingsPath) != INVALID_FILE_ATTRIBUTES;
@@ -169,6 +207,7 @@ int wmain(int argc, wchar_t** argv) {
     PrintThreshold("\"off\"", ThresholdOff, ThresholdOffKey,
                    fileFound && !ValueText(settingsPath, ThresholdOffKey).empty());
     PrintChoices(settingsPath, fileFound, unusable);
+    PrintSurprises(settingsPath, unusable);
     std::printf(
         "Bar: deflection from 0 to 100 %%, ':' the \"off\" circle, '|' the \"on\" circle.\n\n");
     std::fflush(stdout);
@@ -181,27 +220,31 @@ int wmain(int argc, wchar_t** argv) {
     const bool live = count < 0;
     char line[160];
     bool held = false;
-    unsigned failedReads = 0;
+    WatchState state;
 
     for (long reading = 0; count < 0 || reading < count; ++reading) {
+        // As the module does, but for the focus: the probe acts as if the game had it.
         XINPUT_STATE sample = {};
-        if (XInputGetState(ControllerIndex, &sample) == ERROR_SUCCESS) {
-            failedReads = 0;
+        HeldKeyEvent event;
+        if (ReadsControllerThisTurn(state) &&
+            XInputGetState(ControllerIndex, &sample) == ERROR_SUCCESS) {
             const SHORT x = sample.Gamepad.sThumbLX;
             const SHORT y = sample.Gamepad.sThumbLY;
             const std::int64_t deflection = SquaredDeflection(x, y);
-            const ShiftEvent event = DecideShift(held, deflection, onSquared, offSquared);
-            if (event != NoShiftEvent)
-                held = event == ShiftPress;
+            event = DecideOnReading(state, held, deflection, onSquared, offSquared, true);
             const double percent = Percent(std::sqrt(static_cast<double>(deflection)));
-            std::snprintf(line, sizeof line, "X %6d  Y %6d  deflection %5.1f %%  %s  %s %s", x, y,
-                          percent, Bar(percent).c_str(), KeyLabel(HeldKey), held ? "down" : "up");
+            std::snprintf(line, sizeof line, "X %6d  Y %6d  deflection %5.1f %%  %s", x, y, percent,
+                          Bar(percent).c_str());
         } else {
-            if (DecideOnFailedRead(held, failedReads) == ShiftRelease)
-                held = false;
-            std::snprintf(line, sizeof line, "No controller at index %lu: waiting for one...",
-                          ControllerIndex);
+            event = DecideWithoutReading(state, held, true);
+            std::snprintf(line, sizeof line, "No controller %lu: %s", ControllerIndex + 1,
+                          ControllerGone(state) ? "looking for one about once a second..."
+                                                : "waiting for one...");
         }
+        if (event != NoKeyEvent)
+            held = event == KeyPress;
+        std::snprintf(line + std::strlen(line), sizeof line - std::strlen(line), "  %s %s",
+                      KeyLabel(HeldKey), held ? "down" : "up");
         std::printf("%-*s%s", live ? 110 : 0, line, live ? "\r" : "\n");
         std::fflush(stdout);
 
