@@ -19,7 +19,7 @@ demo: module run-deps
 	@echo "The module itself: build/windows/StickShift.dll (make package: the zip for Windows)"
 
 # Long runs of the robustness checks, then the module's cost and reaction under Wine.
-bench: native-tests module run-deps
+bench: native-tests module module-x86 run-deps
 	STICKSHIFT_PROPERTY_PATHS=100000 build/native/tests/unit/StickShiftUnitTests \
 		--gtest_filter='KeyDecisionProperty.*'
 	build/native/tests/fuzz/FuzzSettingsRules -max_total_time=180 -print_final_stats=1 \

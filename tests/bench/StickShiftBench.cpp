@@ -36,6 +36,10 @@ constexpr DWORD CpuSettleMs = 300;
 constexpr DWORD MemoryWarmUpSeconds = 3;
 constexpr DWORD MemorySeconds = 30;
 constexpr int Unloads = 20;
+// A gone controller: its reads counted over this window, and this many returns.
+constexpr DWORD AbsentReadsWindowMs = 6000;
+constexpr int ReconnectRounds = 5;
+constexpr LONGLONG ModuleBytesGoal = 20 * 1024;
 
 HMODULE Module = nullptr;
 char ModulePath[MAX_PATH];
@@ -111,6 +115,54 @@ double MeasurePollsPerSecond() {
     const double polls = (Controller().calls[0] - calls) / seconds;
     UnloadModule();
     return polls;
+}
+
+struct AbsentController {
+    double readsPerSecond;           // reads of a gone controller
+    std::vector<double> reconnectMs; // from its coming back, pushed, to the press
+};
+
+// Unplugs the controller while the key is held, counts its reads once it is gone, and plugs it
+// back in, still pushed, at points spread over the second between two reads.
+AbsentController MeasureAbsentController() {
+    LoadModule();
+    AbsentController figures = {};
+    for (int round = 0; round < ReconnectRounds; ++round) {
+        const size_t events = KeyEvents().size();
+        PlaceLeftStick(32767, 0);
+        if (!WaitForKeyEvents(events + 1, 1000))
+            Fail("no press before the controller went away");
+        PlaceLeftStick(32767, 0, false);
+        const ULONGLONG gone = Ticks();
+        if (!WaitForKeyEvents(events + 2, 2000))
+            Fail("no release once the controller went away");
+        const auto msSinceGone = [gone] {
+            return TicksToMs(static_cast<LONGLONG>(Ticks() - gone));
+        };
+        if (round == 0) {
+            while (msSinceGone() < 1000.0)
+                Sleep(1);
+            const LONG reads = Controller().calls[0];
+            const ULONGLONG start = Ticks();
+            Sleep(AbsentReadsWindowMs);
+            figures.readsPerSecond = (Controller().calls[0] - reads) /
+                                     (TicksToMs(static_cast<LONGLONG>(Ticks() - start)) / 1000.0);
+        }
+        const double backAtMs = 1000.0 + 1000.0 * round / ReconnectRounds;
+        while (msSinceGone() < backAtMs)
+            Sleep(1);
+        PlaceLeftStick(32767, 0);
+        const ULONGLONG back = Ticks();
+        if (!WaitForKeyEvents(events + 3, 3000))
+            Fail("no press once the controller came back pushed");
+        figures.reconnectMs.push_back(
+            TicksToMs(static_cast<LONGLONG>(KeyEvents()[events + 2].when - back)));
+        PlaceLeftStick(0, 0);
+        if (!WaitForKeyEvents(events + 4, 1000))
+            Fail("no release after the controller came back");
+    }
+    UnloadModule();
+    return figures;
 }
 
 // Nanoseconds each thread of this process has run, from /proc/PID/task/TID/schedstat of the
@@ -332,9 +384,9 @@ std::string FigureFromFile(const char* path) {
 
 int main(int argc, char** argv) {
     const bool idleCpuOnly = argc == 4 && std::string(argv[1]) == "--idle-cpu-only";
-    if ((argc != 3 && argc != 4) || std::getenv("WINE_RUN_UNIX_PID") == nullptr) {
+    if (argc < 3 || argc > 5 || std::getenv("WINE_RUN_UNIX_PID") == nullptr) {
         std::fprintf(stderr, "usage: StickShiftBench.exe MODULE_PATH JSON_PATH "
-                             "[NO_CONTROLLER_FIGURE_PATH]\n"
+                             "[NO_CONTROLLER_FIGURE_PATH [X86_MODULE_PATH]]\n"
                              "       StickShiftBench.exe --idle-cpu-only MODULE_PATH FIGURE_PATH\n"
                              "under cmake/wine-run.sh, which sets WINE_RUN_UNIX_PID\n");
         return 2;
@@ -358,10 +410,14 @@ int main(int argc, char** argv) {
     const double cpuPercent = Median(cpu.modulePairs);
     const double cpuFloor = Median(cpu.floorPairs);
     const double cpuRatio = cpuPercent / cpuFloor;
-    const std::string cpuNoController = FigureFromFile(argc == 4 ? argv[3] : nullptr);
+    const std::string cpuNoController = FigureFromFile(argc >= 4 ? argv[3] : nullptr);
+    const AbsentController absent = MeasureAbsentController();
+    const double reconnectMsMax =
+        *std::max_element(absent.reconnectMs.begin(), absent.reconnectMs.end());
     const double unloadMsMax = MeasureUnloadMsMax(false);
     const double hookThreadUnloadMsMax = MeasureUnloadMsMax(true);
     const LONGLONG moduleBytes = FileBytes(ModulePath);
+    const LONGLONG x86ModuleBytes = argc == 5 ? FileBytes(argv[4]) : -1;
 
     const Figure figures[] = {
         {"transitions", Transitions * LatencyBlocks, "", ">= 200", Transitions >= 200},
@@ -378,8 +434,12 @@ int main(int argc, char** argv) {
         {"hook thread unload", hookThreadUnloadMsMax, "ms", "<= 50", hookThreadUnloadMsMax <= 50.0},
         {"memory growth", static_cast<double>(memoryGrowth), "bytes", "<= 4096",
          memoryGrowth <= 4096},
-        {"module size", static_cast<double>(moduleBytes), "bytes", "<= 16384",
-         moduleBytes > 0 && moduleBytes <= 16384},
+        {"reads, no pad", absent.readsPerSecond, "/s", "<= 1.5", absent.readsPerSecond <= 1.5},
+        {"reconnect", reconnectMsMax, "ms", "<= 1100", reconnectMsMax <= 1100.0},
+        {"module size", static_cast<double>(moduleBytes), "bytes", "<= 20480",
+         moduleBytes > 0 && moduleBytes <= ModuleBytesGoal},
+        {"module size, x86", static_cast<double>(x86ModuleBytes), "bytes", "<= 20480",
+         x86ModuleBytes > 0 && x86ModuleBytes <= ModuleBytesGoal},
     };
 
     bool allMet = true;
@@ -416,13 +476,18 @@ int main(int argc, char** argv) {
                  "  \"unload_ms_max\": %.3f,\n"
                  "  \"hook_thread_unload_ms\": %.3f,\n"
                  "  \"memory_growth_bytes\": %lld,\n"
-                 "  \"module_bytes\": %lld\n"
+                 "  \"reads_per_second_no_controller\": %.2f,\n"
+                 "  \"reconnect_ms\": %.1f,\n"
+                 "  \"reconnect_ms_each\": %s,\n"
+                 "  \"module_bytes\": %lld,\n"
+                 "  \"module_bytes_x86\": %lld\n"
                  "}\n",
                  Transitions * LatencyBlocks, latency.p50, latency.p99, latency.max,
                  JsonList(latency.blockP99).c_str(), bestBlockP99, pollsPerSecond,
                  JsonList(cpu.modulePairs).c_str(), cpuPercent, JsonList(cpu.floorPairs).c_str(),
                  cpuFloor, cpuRatio, cpuNoController.c_str(), unloadMsMax, hookThreadUnloadMsMax,
-                 memoryGrowth, moduleBytes);
+                 memoryGrowth, absent.readsPerSecond, reconnectMsMax,
+                 JsonList(absent.reconnectMs).c_str(), moduleBytes, x86ModuleBytes);
     std::fclose(json);
     std::printf("\n%s\n",
                 allMet ? "Every figure is within its goal." : "Some figures MISSED their goal.");
