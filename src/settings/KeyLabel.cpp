@@ -19,3 +19,7 @@ const char* KeyLabel(const HoldableKey& key) {
         return key.name;
     }
 }
+
+const char* KeyModeName(KeyMode mode) {
+    return mode == TapMode ? "Tap" : mode == ToggleMode ? "Toggle" : "Hold";
+}

@@ -38,7 +38,13 @@ UnusableSettings LoadSettingsFromFile(const wchar_t* settingsPath) {
     const bool controllerUsable = ControllerIndexFromNumber(
         ReadNumber(settingsPath, ControllerKey, DefaultControllerNumber), ControllerIndex);
     OnlyWhenFocused = ReadNumber(settingsPath, OnlyWhenFocusedKey, DefaultOnlyWhenFocused) != 0;
-    return {!keyUsable, !controllerUsable};
+
+    wchar_t modeName[KeyNameCapacity];
+    GetPrivateProfileStringW(SettingsSection, ModeKey, DefaultModeName, modeName, KeyNameCapacity,
+                             settingsPath);
+    const bool modeUsable = KeyModeFromName(modeName, Mode);
+    ForwardOnly = ReadNumber(settingsPath, ForwardOnlyKey, DefaultForwardOnly) != 0;
+    return {!keyUsable, !controllerUsable, !modeUsable};
 }
 
 void LookUpHeldKeyScanCode() {

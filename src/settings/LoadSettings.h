@@ -12,6 +12,7 @@ void LoadSettings(HMODULE module);
 struct UnusableSettings {
     bool key;
     bool controller;
+    bool mode;
 };
 
 // Reads every setting from `settingsPath`, defaulting each missing or unusable one, and stores

@@ -44,6 +44,8 @@ constexpr KeyName KeyNames[] = {
     {"LAlt", 0xA4},   {"RAlt", 0xA5},   {"Space", 0x20}, {"Tab", 0x09},
 };
 
+constexpr const char* ModeNames[] = {"Hold", "Tap", "Toggle"}; // by KeyMode
+
 // Right Ctrl and right Alt: their scan codes have the E0 prefix.
 bool IsExtended(std::uint8_t virtualKey) {
     return virtualKey == 0xA3 || virtualKey == 0xA5;
@@ -67,10 +69,9 @@ bool Spells(const wchar_t* text, std::size_t length, const char* name) {
     return i == length && name[i] == '\0';
 }
 
-} // namespace
-
-bool KeyFromName(const wchar_t (&text)[KeyNameCapacity], HoldableKey& key) {
-    key = LeftShift;
+// The name that `text` holds, blanks around it aside; false when it fills the buffer.
+bool TrimmedName(const wchar_t (&text)[KeyNameCapacity], const wchar_t*& name,
+                 std::size_t& length) {
     std::size_t end = 0;
     while (end < KeyNameCapacity && text[end] != L'\0')
         ++end;
@@ -81,9 +82,19 @@ bool KeyFromName(const wchar_t (&text)[KeyNameCapacity], HoldableKey& key) {
         ++begin;
     while (end > begin && IsBlank(text[end - 1]))
         --end;
+    name = text + begin;
+    length = end - begin;
+    return true;
+}
 
-    const std::size_t length = end - begin;
-    const wchar_t* name = text + begin;
+} // namespace
+
+bool KeyFromName(const wchar_t (&text)[KeyNameCapacity], HoldableKey& key) {
+    key = LeftShift;
+    const wchar_t* name;
+    std::size_t length;
+    if (!TrimmedName(text, name, length))
+        return false;
     if (length == 1) {
         const wchar_t c = Upper(name[0]);
         if ((c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9')) {
@@ -102,6 +113,21 @@ bool KeyFromName(const wchar_t (&text)[KeyNameCapacity], HoldableKey& key) {
             std::memcpy(key.name, named.name, sizeof key.name);
         }
         return true;
+    }
+    return false;
+}
+
+bool KeyModeFromName(const wchar_t (&text)[KeyNameCapacity], KeyMode& mode) {
+    mode = HoldMode;
+    const wchar_t* name;
+    std::size_t length;
+    if (!TrimmedName(text, name, length))
+        return false;
+    for (int named = HoldMode; named <= ToggleMode; ++named) {
+        if (Spells(name, length, ModeNames[named])) {
+            mode = static_cast<KeyMode>(named);
+            return true;
+        }
     }
     return false;
 }

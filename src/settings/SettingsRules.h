@@ -20,9 +20,13 @@ constexpr std::int32_t DefaultThresholdOffPct = 40;
 constexpr const wchar_t* KeyNameKey = L"Key";
 constexpr const wchar_t* ControllerKey = L"Controller";
 constexpr const wchar_t* OnlyWhenFocusedKey = L"OnlyWhenFocused";
+constexpr const wchar_t* ModeKey = L"Mode";
+constexpr const wchar_t* ForwardOnlyKey = L"ForwardOnly";
 constexpr const wchar_t* DefaultKeyName = L"LShift";
 constexpr std::int32_t DefaultControllerNumber = 1;
 constexpr std::int32_t DefaultOnlyWhenFocused = 0;
+constexpr const wchar_t* DefaultModeName = L"Hold";
+constexpr std::int32_t DefaultForwardOnly = 0;
 
 // The module path is fetched into MAX_PATH characters, which may come back without a
 // terminator when the platform cut the path short. The settings path may swap the extension
@@ -30,8 +34,8 @@ constexpr std::int32_t DefaultOnlyWhenFocused = 0;
 constexpr std::size_t ModulePathCapacity = 260;
 constexpr std::size_t SettingsPathCapacity = ModulePathCapacity + 4;
 
-// The key value is read into this many characters. A value that fills them may have been cut
-// short, so it names no key.
+// The key and mode values are read into this many characters. A value that fills them may have
+// been cut short, so it names nothing.
 constexpr std::size_t KeyNameCapacity = 16;
 
 // The key that `text` names, ignoring letter case and blanks around it: LShift, RShift, LCtrl,
@@ -40,8 +44,16 @@ constexpr std::size_t KeyNameCapacity = 16;
 // overlong name gives Left Shift and false. The scan code is left for the platform to find.
 bool KeyFromName(const wchar_t (&text)[KeyNameCapacity], HoldableKey& key);
 
+// The mode that `text` names, ignoring letter case and blanks around it: Hold, Tap or Toggle.
+// Reads at most KeyNameCapacity characters of `text`, terminated or not. An empty, unknown or
+// overlong name gives Hold and false.
+bool KeyModeFromName(const wchar_t (&text)[KeyNameCapacity], KeyMode& mode);
+
 // The key as a player calls it: "Left Shift", "Space", "A".
 const char* KeyLabel(const HoldableKey& key);
+
+// The mode as the settings file names it: "Hold", "Tap", "Toggle".
+const char* KeyModeName(KeyMode mode);
 
 // The XInput user index of controller `number` (1 to 4). Any other number gives the first
 // controller, index 0, and false.

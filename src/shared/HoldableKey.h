@@ -16,3 +16,8 @@ constexpr std::uint16_t LeftShiftVirtualKey = 0xA0; // VK_LSHIFT
 // SDL) ignore a key that comes with its virtual-key code alone.
 constexpr std::uint16_t LeftShiftScanCode = 0x2A;
 constexpr HoldableKey LeftShift = {LeftShiftVirtualKey, LeftShiftScanCode, false, "LShift"};
+
+// How the stick works the key. Hold: down while the stick is out. Tap: one tap each time it goes
+// out, for games that sprint on a tap and stop by themselves. Toggle: a tap each time it goes
+// out and each time it comes back in, for games that sprint until the key is tapped again.
+enum KeyMode { HoldMode, TapMode, ToggleMode };

@@ -5,4 +5,6 @@ std::int32_t ThresholdOff = BuiltInThresholdOff;
 HoldableKey HeldKey = LeftShift;
 unsigned long ControllerIndex = 0;
 bool OnlyWhenFocused = false;
+KeyMode Mode = HoldMode;
+bool ForwardOnly = false;
 std::atomic<bool> Running{true};

@@ -20,5 +20,10 @@ extern HoldableKey HeldKey;
 extern unsigned long ControllerIndex;
 extern bool OnlyWhenFocused;
 
+// How the stick works the key, and whether only a push that points forward counts. Written
+// with the thresholds; Hold and any direction until then.
+extern KeyMode Mode;
+extern bool ForwardOnly;
+
 // Cleared once at detach; the watcher reads it from another thread.
 extern std::atomic<bool> Running;

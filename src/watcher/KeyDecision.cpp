@@ -11,22 +11,63 @@ std::int64_t SquaredDeflection(std::int16_t x, std::int16_t y) {
     return wideX * wideX + wideY * wideY;
 }
 
-HeldKeyEvent DecideKey(bool keyHeld, std::int64_t deflectionSquared, std::int64_t onSquared,
-                       std::int64_t offSquared, bool stickCounts) {
+namespace {
+
+// Where one reading puts the stick: beyond the "on" circle (and within the forward cone), and
+// inside the "off" circle (or turned away from forward). With "off" above "on", both at once.
+struct StickPlace {
+    bool beyondOn, insideOff;
+};
+
+StickPlace PlaceStick(std::int16_t x, std::int16_t y, const DecisionSettings& settings) {
+    const std::int64_t deflection = SquaredDeflection(x, y);
+    StickPlace place = {deflection > settings.onSquared, deflection < settings.offSquared};
+    if (settings.forwardOnly) {
+        const std::int64_t xSquared = std::int64_t{x} * x;
+        const std::int64_t ySquared = std::int64_t{y} * y;
+        place.beyondOn = place.beyondOn && y > 0 && xSquared < 3 * ySquared; // within 60 degrees
+        place.insideOff = place.insideOff || y <= 0 || xSquared > 32 * ySquared; // beyond 80
+    }
+    return place;
+}
+
+HeldKeyEvent DecideHold(bool keyHeld, StickPlace place, bool stickCounts) {
     if (!stickCounts)
         return keyHeld ? KeyRelease : NoKeyEvent;
-    if (!keyHeld && deflectionSquared > onSquared)
+    if (!keyHeld && place.beyondOn)
         return KeyPress;
-    if (keyHeld && deflectionSquared < offSquared)
+    if (keyHeld && place.insideOff)
         return KeyRelease;
     return NoKeyEvent;
 }
 
-namespace {
+// Tap and Toggle, once the side is known: a tap down goes up on its 5th turn, or at once when
+// cut short; a change of side waits out a tap and the gap after it, then is answered.
+HeldKeyEvent DecideTap(WatchState& state, bool keyHeld, KeyMode mode, bool cutShort) {
+    if (state.turnsSinceTapEvent <= TapGapTurns)
+        ++state.turnsSinceTapEvent;
+    if (keyHeld)
+        return cutShort || state.turnsSinceTapEvent >= TapTurns ? KeyRelease : NoKeyEvent;
+    if (cutShort || state.turnsSinceTapEvent <= TapGapTurns || state.out == state.answeredOut)
+        return NoKeyEvent;
+    if (mode == TapMode && !state.out) {
+        state.answeredOut = false; // Tap answers coming back in with nothing
+        return NoKeyEvent;
+    }
+    return KeyPress;
+}
+
 // The last turn of each round of a gone controller, the one that reads it.
 constexpr unsigned GoneControllerReadingTurn =
     ControllerGoneAfterFailedReads + GoneControllerReadEveryTurns - 1;
+
 } // namespace
+
+HeldKeyEvent DecideKey(bool keyHeld, std::int64_t deflectionSquared, std::int64_t onSquared,
+                       std::int64_t offSquared, bool stickCounts) {
+    return DecideHold(keyHeld, {deflectionSquared > onSquared, deflectionSquared < offSquared},
+                      stickCounts);
+}
 
 bool ControllerGone(const WatchState& state) {
     return state.turnsWithoutReading >= ControllerGoneAfterFailedReads;
@@ -36,15 +77,37 @@ bool ReadsControllerThisTurn(const WatchState& state) {
     return !ControllerGone(state) || state.turnsWithoutReading == GoneControllerReadingTurn;
 }
 
-HeldKeyEvent DecideOnReading(WatchState& state, bool keyHeld, std::int64_t deflectionSquared,
-                             std::int64_t onSquared, std::int64_t offSquared, bool stickCounts) {
+HeldKeyEvent DecideOnReading(WatchState& state, bool keyHeld, std::int16_t x, std::int16_t y,
+                             const DecisionSettings& settings, bool stickCounts) {
     state.turnsWithoutReading = 0;
-    return DecideKey(keyHeld, deflectionSquared, onSquared, offSquared, stickCounts);
+    const StickPlace place = PlaceStick(x, y, settings);
+    if (settings.mode == HoldMode)
+        return DecideHold(keyHeld, place, stickCounts);
+    // In the background the side is not followed: back in the game, the stick is compared with
+    // the side as it was.
+    if (stickCounts)
+        state.out = state.out ? !place.insideOff : place.beyondOn;
+    return DecideTap(state, keyHeld, settings.mode, !stickCounts);
 }
 
-HeldKeyEvent DecideWithoutReading(WatchState& state, bool keyHeld, bool stickCounts) {
+HeldKeyEvent DecideWithoutReading(WatchState& state, bool keyHeld, const DecisionSettings& settings,
+                                  bool stickCounts) {
     state.turnsWithoutReading = state.turnsWithoutReading < GoneControllerReadingTurn
                                     ? state.turnsWithoutReading + 1
                                     : ControllerGoneAfterFailedReads;
-    return keyHeld && (ControllerGone(state) || !stickCounts) ? KeyRelease : NoKeyEvent;
+    const bool gone = ControllerGone(state);
+    if (settings.mode == HoldMode)
+        return keyHeld && (gone || !stickCounts) ? KeyRelease : NoKeyEvent;
+    // The controller going away counts as the stick coming back in, and cuts a tap short. A
+    // change of side that waited for a gap is answered during a dropout too.
+    const bool goesIn = gone && state.out;
+    if (goesIn)
+        state.out = false;
+    return DecideTap(state, keyHeld, settings.mode, goesIn || !stickCounts);
+}
+
+void KeyEventWentThrough(WatchState& state, HeldKeyEvent event) {
+    state.turnsSinceTapEvent = 0;
+    if (event == KeyPress)
+        state.answeredOut = state.out;
 }

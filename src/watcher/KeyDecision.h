@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "shared/HoldableKey.h"
+
 // The decision of one poll, free of any platform call so that it is shared by the module,
 // its companion tools and the tests.
 
@@ -17,13 +19,31 @@ constexpr unsigned ControllerGoneAfterFailedReads = 50;
 // empty slot is costly on Windows, and a player may play the whole game without a pad.
 constexpr unsigned GoneControllerReadEveryTurns = 100;
 
+// A tap's key goes up on the 5th turn after its press, long enough for a game that reads the
+// keyboard once a frame; and stays up at least 5 turns before the next tap.
+constexpr unsigned TapTurns = 5;
+constexpr unsigned TapGapTurns = 5;
+
 enum HeldKeyEvent { NoKeyEvent, KeyPress, KeyRelease };
+
+// What the decision works with, fixed when the watcher starts.
+struct DecisionSettings {
+    std::int64_t onSquared, offSquared;
+    KeyMode mode;
+    bool forwardOnly;
+};
 
 // What the watcher carries from one turn to the next, apart from whether the key is held.
 struct WatchState {
     // Turns in a row without a reading, failed or skipped; from the 50th on it runs round the
     // 100 turns between two reads of a gone controller.
     unsigned turnsWithoutReading = 0;
+    // Tap and Toggle: the stick's side (out beyond the "on" circle, in inside the "off" one),
+    // the side the taps have last answered, and the turns since a tap's press or release went
+    // through, counted up to the end of the gap.
+    bool out = false;
+    bool answeredOut = false;
+    unsigned turnsSinceTapEvent = TapGapTurns + 1;
 };
 
 // Widened before squaring, so a negative threshold acts like its magnitude and nothing overflows.
@@ -44,10 +64,18 @@ bool ControllerGone(const WatchState& state);
 // Whether this turn reads the controller: every turn until it has gone, then every 100th.
 bool ReadsControllerThisTurn(const WatchState& state);
 
-// After a successful read: the controller is back, and the stick decides.
-HeldKeyEvent DecideOnReading(WatchState& state, bool keyHeld, std::int64_t deflectionSquared,
-                             std::int64_t onSquared, std::int64_t offSquared, bool stickCounts);
+// After a successful read with the left stick at (x, y): the controller is back, and the stick
+// decides, the way the mode works the key. With forwardOnly, the stick goes out only pointing
+// within 60 degrees of straight forward (+Y: X^2 < 3 Y^2), and comes back in beyond about 80
+// (X^2 > 32 Y^2, or Y <= 0): the cone has a band of its own, and turning sideways lets go.
+HeldKeyEvent DecideOnReading(WatchState& state, bool keyHeld, std::int16_t x, std::int16_t y,
+                             const DecisionSettings& settings, bool stickCounts);
 
-// After a failed or skipped read: a held key is let go once the controller has been gone long
-// enough, or at once when the stick does not count.
-HeldKeyEvent DecideWithoutReading(WatchState& state, bool keyHeld, bool stickCounts);
+// After a failed or skipped read: the turn counts for a tap, and a held key is let go once the
+// controller has been gone long enough, or at once when the stick does not count. A gone
+// controller counts as the stick back in.
+HeldKeyEvent DecideWithoutReading(WatchState& state, bool keyHeld, const DecisionSettings& settings,
+                                  bool stickCounts);
+
+// Records that the turn's event went through; one the system refused is decided again.
+void KeyEventWentThrough(WatchState& state, HeldKeyEvent event);

@@ -25,15 +25,19 @@ bool SendHeldKeyEvent(bool release) {
     return SendInput(1, &keyEvent, sizeof(INPUT)) == 1;
 }
 
-void PressKey() {
+bool PressKey() {
     ShiftHeld = true;
-    if (!SendHeldKeyEvent(false))
+    const bool sent = SendHeldKeyEvent(false);
+    if (!sent)
         ShiftHeld = false;
+    return sent;
 }
 
-void ReleaseKey() {
-    if (SendHeldKeyEvent(true))
-        ShiftHeld = false;
+bool ReleaseKey() {
+    if (!SendHeldKeyEvent(true))
+        return false;
+    ShiftHeld = false;
+    return true;
 }
 
 // Whether a window of this process has the foreground. None at all (a locked desktop, or no
@@ -48,8 +52,8 @@ bool GameHasForeground() {
 } // namespace
 
 unsigned WINAPI StickWatcher(void*) {
-    const std::int64_t onSquared = SquareThreshold(ThresholdOn);
-    const std::int64_t offSquared = SquareThreshold(ThresholdOff);
+    const DecisionSettings settings = {SquareThreshold(ThresholdOn), SquareThreshold(ThresholdOff),
+                                       Mode, ForwardOnly};
     WatchState state;
 
     while (Running) {
@@ -57,25 +61,14 @@ unsigned WINAPI StickWatcher(void*) {
         // player switches away during a dropout too.
         const bool stickCounts = !OnlyWhenFocused || GameHasForeground();
         XINPUT_STATE sample = {};
-        HeldKeyEvent event;
-        if (ReadsControllerThisTurn(state) &&
-            XInputGetState(ControllerIndex, &sample) == ERROR_SUCCESS)
-            event =
-                DecideOnReading(state, ShiftHeld,
-                                SquaredDeflection(sample.Gamepad.sThumbLX, sample.Gamepad.sThumbLY),
-                                onSquared, offSquared, stickCounts);
-        else
-            event = DecideWithoutReading(state, ShiftHeld, stickCounts);
-        switch (event) {
-        case KeyPress:
-            PressKey();
-            break;
-        case KeyRelease:
-            ReleaseKey();
-            break;
-        case NoKeyEvent:
-            break;
-        }
+        const HeldKeyEvent event =
+            ReadsControllerThisTurn(state) &&
+                    XInputGetState(ControllerIndex, &sample) == ERROR_SUCCESS
+                ? DecideOnReading(state, ShiftHeld, sample.Gamepad.sThumbLX,
+                                  sample.Gamepad.sThumbLY, settings, stickCounts)
+                : DecideWithoutReading(state, ShiftHeld, settings, stickCounts);
+        if ((event == KeyPress && PressKey()) || (event == KeyRelease && ReleaseKey()))
+            KeyEventWentThrough(state, event);
         Sleep(PollPauseMs);
     }
     // A held key is released by detach, on the unloading thread.

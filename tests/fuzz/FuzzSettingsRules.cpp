@@ -1,6 +1,6 @@
 // libFuzzer target: the settings rules against plain reference computations, under ASan and
-// UBSan. The module path and the key name are each given in exactly their buffers, on the heap,
-// with or without a terminator, so that any read or write beyond the buffers is caught.
+// UBSan. The module path and the key and mode names are each given in exactly their buffers, on
+// the heap, with or without a terminator, so that any read or write beyond the buffers is caught.
 
 #include "settings/SettingsRules.h"
 
@@ -26,11 +26,31 @@ std::wstring ReferenceSettingsPath(const wchar_t* modulePath) {
     return dot == std::wstring::npos ? path : path.substr(0, dot) + L".ini";
 }
 
-// Whatever the key value holds, the key is one the module knows: its own name reads back as it.
-void CheckKeyName(const std::uint8_t* data, std::size_t size) {
+// The input's first wide characters in exactly a name's buffer, on the heap.
+wchar_t* NameBuffer(const std::uint8_t* data, std::size_t size) {
     auto* text = new wchar_t[KeyNameCapacity];
     std::wmemset(text, L'x', KeyNameCapacity);
     std::memcpy(text, data, std::min(size / sizeof(wchar_t), KeyNameCapacity) * sizeof(wchar_t));
+    return text;
+}
+
+// Whatever the mode value holds, the mode is one the module knows: its own name reads back as it.
+void CheckModeName(const std::uint8_t* data, std::size_t size) {
+    wchar_t* text = NameBuffer(data, size);
+    KeyMode mode;
+    KeyModeFromName(*reinterpret_cast<const wchar_t(*)[KeyNameCapacity]>(text), mode);
+    wchar_t name[KeyNameCapacity] = {};
+    for (std::size_t i = 0; KeyModeName(mode)[i] != '\0'; ++i)
+        name[i] = static_cast<unsigned char>(KeyModeName(mode)[i]);
+    KeyMode again;
+    if (!KeyModeFromName(name, again) || again != mode)
+        std::abort();
+    delete[] text;
+}
+
+// Whatever the key value holds, the key is one the module knows: its own name reads back as it.
+void CheckKeyName(const std::uint8_t* data, std::size_t size) {
+    wchar_t* text = NameBuffer(data, size);
     HoldableKey key;
     KeyFromName(*reinterpret_cast<const wchar_t(*)[KeyNameCapacity]>(text), key);
 
@@ -57,6 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     CheckKeyName(data, size);
+    CheckModeName(data, size);
 
     // The rest of the input is also the module path's wide characters, whatever their values.
     auto* modulePath = new wchar_t[ModulePathCapacity];

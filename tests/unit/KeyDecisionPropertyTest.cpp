@@ -1,11 +1,14 @@
-// The decision over long random stick paths and random threshold pairs, against a reference
-// model that measures the stick with long doubles (exact for these magnitudes) instead of
-// 64-bit squares. STICKSHIFT_PROPERTY_PATHS sets how many paths (make bench runs many more).
+// The decision over long random stick paths, random threshold pairs, every mode and both
+// directions, against a reference model that measures the stick with long doubles (exact for
+// these magnitudes) and angles instead of 64-bit squares, and times taps by turn numbers instead
+// of counters. STICKSHIFT_PROPERTY_PATHS sets how many paths (make bench runs many more).
 
+#include "settings/SettingsRules.h"
 #include "watcher/KeyDecision.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <random>
 
@@ -16,23 +19,51 @@ int PathCount() {
     return count != nullptr ? std::atoi(count) : 300;
 }
 
+// The release edge of the forward cone: about 80 degrees, where tan^2 is 32.
+const long double TurnedAway =
+    std::atan(std::sqrt(32.0L)) * 180.0L / 3.14159265358979323846264338327950288L;
+
 struct ReferenceModel {
     long double onRadius, offRadius;
+    KeyMode mode;
+    bool forwardOnly;
     bool held = false;
+    bool out = false, answeredOut = false;
+    long turn = 0, pressedAt = -100, releasedAt = -100;
 
     // Returns +1 for a press, -1 for a release, 0 for nothing.
     int Poll(std::int16_t x, std::int16_t y) {
+        ++turn;
         const long double distanceSquared =
             static_cast<long double>(x) * x + static_cast<long double>(y) * y;
-        if (!held && distanceSquared > onRadius * onRadius) {
-            held = true;
-            return +1;
+        const long double degreesFromForward =
+            std::atan2(std::fabs(static_cast<long double>(x)), static_cast<long double>(y)) *
+            180.0L / 3.14159265358979323846264338327950288L;
+        const bool beyondOn = distanceSquared > onRadius * onRadius &&
+                              (!forwardOnly || (y > 0 && degreesFromForward < 60.0L));
+        const bool insideOff = distanceSquared < offRadius * offRadius ||
+                               (forwardOnly && (y <= 0 || degreesFromForward > TurnedAway));
+        if (mode == HoldMode) {
+            const int event = !held && beyondOn ? +1 : held && insideOff ? -1 : 0;
+            held = held ? event == 0 : event == +1;
+            return event;
         }
-        if (held && distanceSquared < offRadius * offRadius) {
+        out = out ? !insideOff : beyondOn;
+        if (held) {
+            if (turn - pressedAt < TapTurns)
+                return 0;
             held = false;
+            releasedAt = turn;
             return -1;
         }
-        return 0;
+        if (turn - releasedAt <= TapGapTurns || out == answeredOut)
+            return 0;
+        answeredOut = out;
+        if (mode == TapMode && !out)
+            return 0;
+        held = true;
+        pressedAt = turn;
+        return +1;
     }
 };
 
@@ -62,9 +93,13 @@ TEST(KeyDecisionProperty, MatchesTheReferenceModelOnRandomPaths) {
     for (int path = 0; path < paths; ++path) {
         const std::int32_t on = RandomThreshold(random);
         const std::int32_t off = RandomThreshold(random);
-        ReferenceModel model{static_cast<long double>(on), static_cast<long double>(off)};
-        const std::int64_t onSquared = SquareThreshold(on);
-        const std::int64_t offSquared = SquareThreshold(off);
+        const auto mode = static_cast<KeyMode>(random() % 3);
+        const bool forwardOnly = random() % 2 == 0;
+        ReferenceModel model{static_cast<long double>(on), static_cast<long double>(off), mode,
+                             forwardOnly};
+        const DecisionSettings settings = {SquareThreshold(on), SquareThreshold(off), mode,
+                                           forwardOnly};
+        WatchState state;
         bool held = false;
         std::int16_t x = 0, y = 0;
 
@@ -88,17 +123,19 @@ TEST(KeyDecisionProperty, MatchesTheReferenceModelOnRandomPaths) {
                 y = Clamp(y + static_cast<long>(random() % 4001) - 2000);
             }
 
-            const HeldKeyEvent event =
-                DecideKey(held, SquaredDeflection(x, y), onSquared, offSquared);
+            const HeldKeyEvent event = DecideOnReading(state, held, x, y, settings, true);
             const int expected = model.Poll(x, y);
             ASSERT_EQ(event == KeyPress     ? +1
                       : event == KeyRelease ? -1
                                             : 0,
                       expected)
-                << "on " << on << " off " << off << " poll " << poll << " at (" << x << ", " << y
+                << "on " << on << " off " << off << " mode " << KeyModeName(mode)
+                << " forward only " << forwardOnly << " poll " << poll << " at (" << x << ", " << y
                 << ") held " << held;
-            if (event != NoKeyEvent)
+            if (event != NoKeyEvent) {
                 held = event == KeyPress;
+                KeyEventWentThrough(state, event);
+            }
         }
     }
 }

@@ -107,21 +107,36 @@ TEST(KeyDecision, StickThatDoesNotCountPressesNothingAndLetsAHeldKeyGo) {
 
 namespace {
 
-// A run of turns alike: the controller answers with the stick far out, or not at all.
+// Where the stick is on a turn, with the default circles (16383 and 13106 units), or the
+// controller not answering at all.
+struct Stick {
+    std::int16_t x, y;
+    bool answers = true;
+};
+const Stick Forward{0, 30000}, Centre{0, 0}, Band{0, 15000}, Gone{0, 0, false};
+const Stick Sideways{30000, 0}, Back{0, -30000};
+const Stick At50Degrees{22981, 19284}, At70Degrees{28191, 10261}; // from straight forward
+
+// A run of turns alike.
 struct Turns {
     unsigned count;
-    bool answers;
+    Stick stick;
     bool stickCounts = true;
     bool refused = false; // the system inserts none of the run's events
 };
 
+using Events = std::vector<std::pair<unsigned, HeldKeyEvent>>; // turn (from 1), event
+
 struct Outcome {
-    std::vector<std::pair<unsigned, HeldKeyEvent>> events; // turn (from 1), event
+    Events events;
     unsigned reads = 0;
 };
 
 // Turns as the watcher takes them, from a state with the key held or not.
-Outcome RunTurns(bool held, const std::vector<Turns>& runs) {
+Outcome RunTurns(bool held, const std::vector<Turns>& runs, KeyMode mode = HoldMode,
+                 bool forwardOnly = false) {
+    const DecisionSettings settings = {SquareThreshold(16383), SquareThreshold(13106), mode,
+                                       forwardOnly};
     WatchState state;
     Outcome run;
     unsigned turn = 0;
@@ -131,14 +146,17 @@ Outcome RunTurns(bool held, const std::vector<Turns>& runs) {
             const bool reads = ReadsControllerThisTurn(state);
             run.reads += reads ? 1 : 0;
             const HeldKeyEvent event =
-                reads && turns.answers
-                    ? DecideOnReading(state, held, On * 4, On, Off, turns.stickCounts)
-                    : DecideWithoutReading(state, held, turns.stickCounts);
+                reads && turns.stick.answers
+                    ? DecideOnReading(state, held, turns.stick.x, turns.stick.y, settings,
+                                      turns.stickCounts)
+                    : DecideWithoutReading(state, held, settings, turns.stickCounts);
             if (event == NoKeyEvent)
                 continue;
             run.events.push_back({turn, event});
-            if (!turns.refused)
+            if (!turns.refused) {
                 held = event == KeyPress;
+                KeyEventWentThrough(state, event);
+            }
         }
     }
     return run;
@@ -147,7 +165,6 @@ Outcome RunTurns(bool held, const std::vector<Turns>& runs) {
 } // namespace
 
 TEST(KeyDecision, ControllerThatStopsAnswering) {
-    using Events = std::vector<std::pair<unsigned, HeldKeyEvent>>;
     const struct {
         const char* what;
         bool held;
@@ -157,32 +174,32 @@ TEST(KeyDecision, ControllerThatStopsAnswering) {
     } cases[] = {
         {"49 failed reads change nothing, the 50th lets a held key go",
          true,
-         {{50, false}},
+         {{50, Gone}},
          Events{{50, KeyRelease}},
          50},
         {"a refused release is tried again on the next turn",
          true,
-         {{50, false, true, true}, {1, false}},
+         {{50, Gone, true, true}, {1, Gone}},
          Events{{50, KeyRelease}, {51, KeyRelease}},
          50},
         {"a good read counts the controller back: two shorter dropouts let nothing go",
          true,
-         {{30, false}, {1, true}, {30, false}},
+         {{30, Gone}, {1, Forward}, {30, Gone}},
          Events{},
          61},
         {"once gone, it is read on every 100th turn only",
          false,
-         {{50, false}, {250, false}},
+         {{50, Gone}, {250, Gone}},
          Events{},
          52},
         {"back at such a read, it is read on every turn again",
          false,
-         {{60, false}, {100, true}},
+         {{60, Gone}, {100, Forward}},
          Events{{150, KeyPress}},
          61},
         {"the stick stops counting during a dropout: a held key goes up at once",
          true,
-         {{3, false, false}},
+         {{3, Gone, false}},
          Events{{1, KeyRelease}},
          3},
     };
@@ -191,5 +208,76 @@ TEST(KeyDecision, ControllerThatStopsAnswering) {
         const Outcome run = RunTurns(c.held, c.turns);
         EXPECT_EQ(run.events, c.events);
         EXPECT_EQ(run.reads, c.reads);
+    }
+}
+
+TEST(KeyDecision, ModesAndTheForwardCone) {
+    const struct {
+        const char* what;
+        KeyMode mode;
+        bool forwardOnly;
+        std::vector<Turns> turns;
+        Events events;
+    } cases[] = {
+        {"Hold: down while out",
+         HoldMode,
+         false,
+         {{3, Forward}, {3, Band}, {3, Centre}},
+         Events{{1, KeyPress}, {7, KeyRelease}}},
+        {"Tap: a tap going out, none held out, in the band or coming in, one going out again",
+         TapMode,
+         false,
+         {{20, Forward}, {5, Band}, {10, Centre}, {10, Forward}},
+         Events{{1, KeyPress}, {6, KeyRelease}, {36, KeyPress}, {41, KeyRelease}}},
+        {"Toggle: a tap going out and one coming back in",
+         ToggleMode,
+         false,
+         {{20, Forward}, {20, Centre}},
+         Events{{1, KeyPress}, {6, KeyRelease}, {21, KeyPress}, {26, KeyRelease}}},
+        {"a change of side during a tap waits out the tap and the gap after it",
+         ToggleMode,
+         false,
+         {{2, Forward}, {20, Centre}},
+         Events{{1, KeyPress}, {6, KeyRelease}, {12, KeyPress}, {17, KeyRelease}}},
+        {"a side that changed and changed back meanwhile sends nothing",
+         ToggleMode,
+         false,
+         {{2, Forward}, {2, Centre}, {10, Forward}},
+         Events{{1, KeyPress}, {6, KeyRelease}}},
+        {"a refused tap is tried again, and its turns count from the press that went through",
+         TapMode,
+         false,
+         {{1, Forward, true, true}, {10, Forward}},
+         Events{{1, KeyPress}, {2, KeyPress}, {7, KeyRelease}}},
+        {"failed reads count for the tap; the controller gone taps Toggle back in",
+         ToggleMode,
+         false,
+         {{1, Forward}, {60, Gone}},
+         Events{{1, KeyPress}, {6, KeyRelease}, {52, KeyPress}, {57, KeyRelease}}},
+        {"the focus leaving cuts a tap short; back, the stick is compared with the side as it "
+         "was",
+         ToggleMode,
+         false,
+         {{1, Forward}, {3, Forward, false}, {3, Centre, false}, {10, Centre}},
+         Events{{1, KeyPress}, {2, KeyRelease}, {8, KeyPress}, {13, KeyRelease}}},
+        {"forward only: out within 60 degrees, in beyond 80, and the band between",
+         HoldMode,
+         true,
+         {{3, Sideways},
+          {3, At70Degrees},
+          {3, Back},
+          {3, At50Degrees},
+          {3, At70Degrees},
+          {3, Sideways}},
+         Events{{10, KeyPress}, {16, KeyRelease}}},
+        {"forward only with Tap",
+         TapMode,
+         true,
+         {{3, Sideways}, {10, Forward}},
+         Events{{4, KeyPress}, {9, KeyRelease}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(RunTurns(false, c.turns, c.mode, c.forwardOnly).events, c.events);
     }
 }

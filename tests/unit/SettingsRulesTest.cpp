@@ -132,6 +132,30 @@ TEST(KeyFromName, EveryNameLetterCaseBlanksAndWhatNamesNoKey) {
     EXPECT_STREQ(key.name, "LShift");
 }
 
+TEST(KeyModeFromName, HoldTapToggleInAnyCaseOrHold) {
+    const struct {
+        const wchar_t* text;
+        bool known;
+        KeyMode mode;
+    } cases[] = {
+        {L"Hold", true, HoldMode},
+        {L"tap", true, TapMode},
+        {L" TOGGLE\t", true, ToggleMode},
+        {L"", false, HoldMode},
+        {L"Taps", false, HoldMode},
+        {L"Tog gle", false, HoldMode},
+        {L"Toggle         ", false, HoldMode}, // fills the buffer: perhaps cut short
+    };
+    for (const auto& c : cases) {
+        wchar_t text[KeyNameCapacity];
+        std::wmemset(text, L'#', KeyNameCapacity);
+        std::wmemcpy(text, c.text, std::wcslen(c.text) + 1);
+        KeyMode mode = ToggleMode;
+        EXPECT_EQ(KeyModeFromName(text, mode), c.known) << KeyModeName(c.mode);
+        EXPECT_EQ(mode, c.mode);
+    }
+}
+
 TEST(ControllerIndexFromNumber, OneToFourOrTheFirst) {
     for (std::int32_t number : {1, 2, 3, 4}) {
         unsigned long index = 99;

@@ -164,3 +164,56 @@ TEST_F(Watcher, ControllerGoneForHalfASecondLetsTheKeyGoAndBackPushedPressesAgai
     MoveLeftStick(0, 0, 1);
     ExpectNextEventWithin(true, 4);
 }
+
+TEST_F(Watcher, TapAndToggleTapOnTheWayOutAndToggleAlsoOnTheWayBackIn) {
+    for (const bool toggle : {false, true}) {
+        SCOPED_TRACE(toggle ? "Toggle" : "Tap");
+        const HMODULE module =
+            LoadFresh(toggle ? "[Settings]\nMode=Toggle\n" : "[Settings]\nMode=tap\n");
+        // Out: one tap, long enough for a game that reads the key once a frame.
+        const auto expectTap = [](size_t pressCount) {
+            ExpectNextEventWithin(false, pressCount);
+            ExpectNextEventWithin(true, pressCount + 1);
+            const std::vector<KeyEvent> events = KeyEvents();
+            const double downMs = TicksToMs(
+                static_cast<LONGLONG>(events[pressCount].when - events[pressCount - 1].when));
+            EXPECT_GE(downMs, 40.0);
+            EXPECT_LE(downMs, 200.0);
+        };
+        MoveLeftStick(32767, 0, 1);
+        expectTap(1);
+        Sleep(1000); // held out: nothing more
+        ExpectEventsNow(2);
+        MoveLeftStick(0, 0, 1);
+        if (toggle)
+            expectTap(3);
+        Sleep(300);
+        ExpectEventsNow(toggle ? 4 : 2);
+        MoveLeftStick(0, 32767, 1);
+        expectTap(toggle ? 5 : 3);
+        MoveLeftStick(0, 0, 30);
+        Unload(module);
+        CheckAndClearKeyEvents();
+    }
+}
+
+TEST_F(Watcher, UnloadDuringATapReleasesOnce) {
+    const HMODULE module = LoadFresh("[Settings]\nMode=Tap\n");
+    MoveLeftStick(32767, 0, 1);
+    ExpectNextEventWithin(false, 1);
+    Unload(module);
+    ExpectNextEventWithin(true, 2);
+    Sleep(200);
+    ExpectEventsNow(2);
+}
+
+TEST_F(Watcher, ForwardOnlyCountsAPushForwardAndTurningSidewaysLetsGo) {
+    LoadFresh("[Settings]\nForwardOnly=1\n");
+    MoveLeftStick(32767, 0);
+    MoveLeftStick(0, -32768);
+    ExpectEventsNow(0);
+    MoveLeftStick(0, 32767, 1);
+    ExpectNextEventWithin(false, 1);
+    MoveLeftStick(32767, 0, 1);
+    ExpectNextEventWithin(true, 2);
+}

@@ -72,6 +72,22 @@ const char* FocusLabel() {
                            : "whichever window has the focus";
 }
 
+const char* ModeLabel() {
+    switch (Mode) {
+    case TapMode:
+        return "Tap: one tap each time the stick goes out";
+    case ToggleMode:
+        return "Toggle: a tap each time the stick goes out and each time it comes back in";
+    default:
+        return "Hold: the key is down while the stick is out";
+    }
+}
+
+const char* DirectionLabel() {
+    return ForwardOnly ? "only a push within 60 degrees of forward (let go beyond 80)"
+                       : "a push in any direction";
+}
+
 void PrintThreshold(const char* circle, std::int32_t threshold, const wchar_t* key, bool fromFile) {
     std::printf("  %-5s circle: %6.1f %% = %6ld stick units  (%ls %s)\n", circle,
                 Percent(threshold), static_cast<long>(threshold), key, Source(fromFile));
@@ -108,6 +124,10 @@ void PrintChoices(const wchar_t* settingsPath, bool fileFound, UnusableSettings 
                 Source(fromFile(ControllerKey, !unusable.controller)));
     std::printf("  acts:       %s  (%ls %s)\n", FocusLabel(), OnlyWhenFocusedKey,
                 Source(fromFile(OnlyWhenFocusedKey, true)));
+    std::printf("  mode:       %s  (%ls %s)\n", ModeLabel(), ModeKey,
+                Source(fromFile(ModeKey, !unusable.mode)));
+    std::printf("  direction:  %s  (%ls %s)\n", DirectionLabel(), ForwardOnlyKey,
+                Source(fromFile(ForwardOnlyKey, true)));
 }
 
 // One line for each value that the module cannot use, or that does not do what the player
@@ -135,10 +155,19 @@ void PrintSurprises(const wchar_t* settingsPath, UnusableSettings unusable) {
     if (unusable.controller)
         std::printf("%ls \"%s\" is not a controller from 1 to 4: it reads controller %lu\n",
                     ControllerKey, text(ControllerKey).c_str(), ControllerIndex + 1);
-    const std::wstring focus = ValueText(settingsPath, OnlyWhenFocusedKey);
-    if (InFile(settingsPath, OnlyWhenFocusedKey) && focus != L"0" && focus != L"1")
+    if (unusable.mode)
+        std::printf("%ls \"%s\" is not a mode StickShift knows: it works the key as %s\n", ModeKey,
+                    text(ModeKey).c_str(), KeyModeName(Mode));
+    const auto notZeroOrOne = [settingsPath](const wchar_t* key) {
+        const std::wstring value = ValueText(settingsPath, key);
+        return InFile(settingsPath, key) && value != L"0" && value != L"1";
+    };
+    if (notZeroOrOne(OnlyWhenFocusedKey))
         std::printf("%ls \"%s\" is not 0 or 1: it acts %s\n", OnlyWhenFocusedKey,
                     text(OnlyWhenFocusedKey).c_str(), FocusLabel());
+    if (notZeroOrOne(ForwardOnlyKey))
+        std::printf("%ls \"%s\" is not 0 or 1: it counts %s\n", ForwardOnlyKey,
+                    text(ForwardOnlyKey).c_str(), DirectionLabel());
 }
 
 // '#' up to the deflection, ':' at the "off" circle, '|' at the "on" circle.
@@ -214,13 +243,14 @@ int wmain(int argc, wchar_t** argv) {
 
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
     const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-    const std::int64_t onSquared = SquareThreshold(ThresholdOn);
-    const std::int64_t offSquared = SquareThreshold(ThresholdOff);
+    const DecisionSettings settings = {SquareThreshold(ThresholdOn), SquareThreshold(ThresholdOff),
+                                       Mode, ForwardOnly};
     // Live, one line is rewritten in place, padded to wipe out a longer earlier one.
     const bool live = count < 0;
     char line[160];
     bool held = false;
     WatchState state;
+    long taps = 0;
 
     for (long reading = 0; count < 0 || reading < count; ++reading) {
         // As the module does, but for the focus: the probe acts as if the game had it.
@@ -231,20 +261,31 @@ int wmain(int argc, wchar_t** argv) {
             const SHORT x = sample.Gamepad.sThumbLX;
             const SHORT y = sample.Gamepad.sThumbLY;
             const std::int64_t deflection = SquaredDeflection(x, y);
-            event = DecideOnReading(state, held, deflection, onSquared, offSquared, true);
+            event = DecideOnReading(state, held, x, y, settings, true);
             const double percent = Percent(std::sqrt(static_cast<double>(deflection)));
             std::snprintf(line, sizeof line, "X %6d  Y %6d  deflection %5.1f %%  %s", x, y, percent,
                           Bar(percent).c_str());
         } else {
-            event = DecideWithoutReading(state, held, true);
+            event = DecideWithoutReading(state, held, settings, true);
             std::snprintf(line, sizeof line, "No controller %lu: %s", ControllerIndex + 1,
                           ControllerGone(state) ? "looking for one about once a second..."
                                                 : "waiting for one...");
         }
-        if (event != NoKeyEvent)
+        if (event != NoKeyEvent) {
             held = event == KeyPress;
-        std::snprintf(line + std::strlen(line), sizeof line - std::strlen(line), "  %s %s",
-                      KeyLabel(HeldKey), held ? "down" : "up");
+            taps += held ? 1 : 0;
+            KeyEventWentThrough(state, event);
+        }
+        // The stick's side, and the key as the mode works it: held, or tapped (shown through
+        // the tap's gap, so that the eye can catch it).
+        const size_t used = std::strlen(line);
+        if (Mode == HoldMode)
+            std::snprintf(line + used, sizeof line - used, "  %-3s  %s %s", held ? "out" : "in",
+                          KeyLabel(HeldKey), held ? "down" : "up");
+        else
+            std::snprintf(line + used, sizeof line - used, "  %-3s  %s %s  (taps: %ld)",
+                          state.out ? "out" : "in", KeyLabel(HeldKey),
+                          held || state.turnsSinceTapEvent <= TapGapTurns ? "tap" : "up", taps);
         std::printf("%-*s%s", live ? 110 : 0, line, live ? "\r" : "\n");
         std::fflush(stdout);
 
