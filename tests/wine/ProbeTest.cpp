@@ -89,23 +89,37 @@ TEST_F(Probe, WaitsForAnAbsentControllerAndThenLooksForItAboutOnceASecond) {
 TEST_F(Probe, NamesTheKeyControllerAndFocusModeAndEachValueItCannotUse) {
     const std::string folder = PrepareFolder();
     PlaceLeftStick(32767, 0, true, 1);
-    WriteTextFile(folder + "\\StickShift.ini",
-                  "[Settings]\nKey=rctrl\nController=2\nOnlyWhenFocused=1\n");
+    WriteTextFile(folder + "\\StickShift.ini", "[Settings]\nKey=rctrl\nController=2\n"
+                                               "OnlyWhenFocused=1\nMode=Tap\nForwardOnly=1\n");
+    PlaceLeftStick(0, 32767, true, 1);
     std::string output = Run(folder, "--count 2");
     EXPECT_TRUE(Contains(output, "key:        Right Ctrl (RCtrl)  (Key from the file)")) << output;
     EXPECT_TRUE(Contains(output, "controller: 2  (Controller from the file)")) << output;
     EXPECT_TRUE(Contains(output, "only while a window of the game has the foreground  "
                                  "(OnlyWhenFocused from the file)"))
         << output;
-    EXPECT_TRUE(Contains(output, "Right Ctrl down")) << output;
+    EXPECT_TRUE(Contains(output, "mode:       Tap: one tap each time the stick goes out  (Mode "
+                                 "from the file)"))
+        << output;
+    EXPECT_TRUE(Contains(output, "direction:  only a push within 60 degrees of forward (let go "
+                                 "beyond 80)  (ForwardOnly from the file)"))
+        << output;
+    EXPECT_TRUE(Contains(output, "out  Right Ctrl tap  (taps: 1)")) << output;
     EXPECT_FALSE(Contains(output, "is not a")) << output;
 
-    WriteTextFile(folder + "\\StickShift.ini", "[Settings]\nKey=Shfit\nController=7\n");
+    WriteTextFile(folder + "\\StickShift.ini",
+                  "[Settings]\nKey=Shfit\nController=7\nMode=Hodl\nForwardOnly=yes\n");
     output = Run(folder, "--count 2");
     EXPECT_TRUE(Contains(output, "Key \"Shfit\" is not a key StickShift knows: it holds LShift"))
         << output;
     EXPECT_TRUE(Contains(output, "Controller \"7\" is not a controller from 1 to 4: it reads "
                                  "controller 1"))
+        << output;
+    EXPECT_TRUE(Contains(output, "Mode \"Hodl\" is not a mode StickShift knows: it works the key "
+                                 "as Hold"))
+        << output;
+    EXPECT_TRUE(Contains(output, "ForwardOnly \"yes\" is not 0 or 1: it counts a push in any "
+                                 "direction"))
         << output;
     EXPECT_TRUE(Contains(output, "key:        Left Shift (LShift)  (Key default)")) << output;
     EXPECT_TRUE(Contains(output, "whichever window has the focus  (OnlyWhenFocused default)"))

@@ -74,22 +74,23 @@ std::vector<Leg> Script(double onPercent, double offPercent) {
     const double off = offPercent > 100.0 ? 100.0 : offPercent;
     const double band = (on + off) / 2.0;
     return {
-        {"at rest", 600, 0, 0, 0, 0, true},
-        {"slow push out past the \"on\" circle", 2000, 0, 0, 95, 0, true},
+        {"at rest", 600, 0, 90, 0, 90, true},
+        {"slow push forward past the \"on\" circle", 2000, 0, 90, 95, 90, true},
+        {"turn sideways", 1000, 95, 90, 95, 0, true},
         {"ease back into the band between the circles", 500, 95, 0, band, 0, true},
-        {"hover in the band", 1200, band, 0, band, 70, true},
-        {"ease inside the \"off\" circle", 800, band, 70, off * 0.6, 70, true},
-        {"back to rest", 400, off * 0.6, 70, 0, 70, true},
-        {"diagonal push", 1000, 0, -45, 90, -45, true},
-        {"hold", 300, 90, -45, 90, -45, true},
-        {"back to rest", 700, 90, -45, 0, -45, true},
-        {"push out", 800, 0, 135, 90, 135, true},
-        {"controller unplugged while held: let go after half a second", 700, 90, 135, 90, 200,
+        {"hover in the band", 1200, band, 0, band, -70, true},
+        {"ease inside the \"off\" circle", 800, band, -70, off * 0.6, -70, true},
+        {"back to rest", 400, off * 0.6, -70, 0, -70, true},
+        {"push back and to the side", 1000, 0, -135, 90, -135, true},
+        {"hold", 300, 90, -135, 90, -135, true},
+        {"back to rest", 700, 90, -135, 0, -135, true},
+        {"push forward and to the side", 800, 0, 135, 90, 135, true},
+        {"controller unplugged: a held key goes up after half a second", 700, 90, 135, 90, 200,
          false},
         {"stick let go, still unplugged", 500, 90, 200, 0, 200, false},
-        {"controller plugged back in, at rest", 600, 0, 200, 0, 200, true},
-        {"push out", 800, 0, 250, 90, 250, true},
-        {"hold", 400, 90, 250, 90, 250, true},
+        {"controller plugged back in, at rest", 1100, 0, 200, 0, 200, true},
+        {"push forward", 800, 0, 70, 90, 70, true},
+        {"hold", 400, 90, 70, 90, 70, true},
     };
 }
 
@@ -219,7 +220,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot load %s (error %lu)\n", narrowPath, GetLastError());
         return 1;
     }
-    std::printf("StickShift.dll loaded from %s; controller %lu\n", narrowPath, ControllerIndex + 1);
+    std::printf("StickShift.dll loaded from %s; controller %lu; %s mode%s\n", narrowPath,
+                ControllerIndex + 1, KeyModeName(Mode),
+                ForwardOnly ? "; only a push forward counts" : "");
     std::printf("\"on\" circle %.1f %% (%ld stick units), \"off\" circle %.1f %% (%ld)\n\n",
                 ThresholdPercent(ThresholdOn), static_cast<long>(ThresholdOn),
                 ThresholdPercent(ThresholdOff), static_cast<long>(ThresholdOff));

@@ -256,8 +256,9 @@ int wmain(int argc, wchar_t** argv) {
         // As the module does, but for the focus: the probe acts as if the game had it.
         XINPUT_STATE sample = {};
         HeldKeyEvent event;
-        if (ReadsControllerThisTurn(state) &&
-            XInputGetState(ControllerIndex, &sample) == ERROR_SUCCESS) {
+        const bool read = ReadsControllerThisTurn(state) &&
+                          XInputGetState(ControllerIndex, &sample) == ERROR_SUCCESS;
+        if (read) {
             const SHORT x = sample.Gamepad.sThumbLX;
             const SHORT y = sample.Gamepad.sThumbLY;
             const std::int64_t deflection = SquaredDeflection(x, y);
@@ -278,14 +279,17 @@ int wmain(int argc, wchar_t** argv) {
         }
         // The stick's side, and the key as the mode works it: held, or tapped (shown through
         // the tap's gap, so that the eye can catch it).
+        const bool tapMode = Mode != HoldMode;
+        const char* side = !read ? "" : (tapMode ? state.out : held) ? "  out" : "  in ";
+        const char* keyState = !tapMode ? (held ? "down" : "up")
+                               : held || state.turnsSinceTapEvent <= TapGapTurns ? "tap"
+                                                                                 : "up";
         const size_t used = std::strlen(line);
-        if (Mode == HoldMode)
-            std::snprintf(line + used, sizeof line - used, "  %-3s  %s %s", held ? "out" : "in",
-                          KeyLabel(HeldKey), held ? "down" : "up");
-        else
-            std::snprintf(line + used, sizeof line - used, "  %-3s  %s %s  (taps: %ld)",
-                          state.out ? "out" : "in", KeyLabel(HeldKey),
-                          held || state.turnsSinceTapEvent <= TapGapTurns ? "tap" : "up", taps);
+        std::snprintf(line + used, sizeof line - used, "%s  %s %s", side, KeyLabel(HeldKey),
+                      keyState);
+        if (tapMode)
+            std::snprintf(line + std::strlen(line), sizeof line - std::strlen(line),
+                          "  (taps: %ld)", taps);
         std::printf("%-*s%s", live ? 110 : 0, line, live ? "\r" : "\n");
         std::fflush(stdout);
 
