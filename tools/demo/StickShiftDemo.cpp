@@ -78,9 +78,9 @@ std::vector<Leg> Script(double onPercent, double offPercent) {
         {"slow push forward past the \"on\" circle", 2000, 0, 90, 95, 90, true},
         {"turn sideways", 1000, 95, 90, 95, 0, true},
         {"ease back into the band between the circles", 500, 95, 0, band, 0, true},
-        {"hover in the band", 1200, band, 0, band, -70, true},
-        {"ease inside the \"off\" circle", 800, band, -70, off * 0.6, -70, true},
-        {"back to rest", 400, off * 0.6, -70, 0, -70, true},
+        {"hover in the band", 1200, band, 0, band, -45, true},
+        {"ease inside the \"off\" circle", 800, band, -45, off * 0.6, -45, true},
+        {"back to rest", 400, off * 0.6, -45, 0, -45, true},
         {"push back and to the side", 1000, 0, -135, 90, -135, true},
         {"hold", 300, 90, -135, 90, -135, true},
         {"back to rest", 700, 90, -135, 0, -135, true},
@@ -89,8 +89,8 @@ std::vector<Leg> Script(double onPercent, double offPercent) {
          false},
         {"stick let go, still unplugged", 500, 90, 200, 0, 200, false},
         {"controller plugged back in, at rest", 1100, 0, 200, 0, 200, true},
-        {"push forward", 800, 0, 70, 90, 70, true},
-        {"hold", 400, 90, 70, 90, 70, true},
+        {"push forward", 800, 0, 40, 90, 40, true},
+        {"hold", 400, 90, 40, 90, 40, true},
     };
 }
 
@@ -125,7 +125,7 @@ void WriteSvg(const char* path, const std::vector<PathPoint>& points,
                  "viewBox=\"0 0 600 680\" font-family=\"sans-serif\" font-size=\"14\">\n"
                  "<rect width=\"600\" height=\"680\" fill=\"white\"/>\n"
                  "<text x=\"300\" y=\"26\" text-anchor=\"middle\" font-size=\"17\">"
-                 "StickShift: left stick path and %s</text>\n"
+                 "StickShift: left stick path and %s%s%s%s</text>\n"
                  "<rect x=\"40\" y=\"40\" width=\"520\" height=\"520\" fill=\"#f6f6f6\" "
                  "stroke=\"#999\"/>\n"
                  "<line x1=\"40\" y1=\"300\" x2=\"560\" y2=\"300\" stroke=\"#ccc\"/>\n"
@@ -134,7 +134,19 @@ void WriteSvg(const char* path, const std::vector<PathPoint>& points,
                  "stroke-width=\"2\" stroke-dasharray=\"6 4\"/>\n"
                  "<circle cx=\"300\" cy=\"300\" r=\"%.1f\" fill=\"none\" stroke=\"#d62728\" "
                  "stroke-width=\"2\"/>\n",
-                 KeyLabel(HeldKey), offRadius, onRadius);
+                 KeyLabel(HeldKey), Mode == HoldMode ? "" : " (",
+                 Mode == HoldMode ? "" : KeyModeName(Mode), Mode == HoldMode ? "" : ")", offRadius,
+                 onRadius);
+    // The forward cone: out within 60 degrees of forward (red), in beyond about 80 (blue).
+    const double coneEdges[] = {Pi / 3, std::atan(std::sqrt(32.0))};
+    for (int edge = 0; ForwardOnly && edge < 4; ++edge) {
+        const double fromForward = coneEdges[edge / 2] * (edge % 2 ? -1.0 : 1.0);
+        std::fprintf(svg,
+                     "<line x1=\"300\" y1=\"300\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"%s\" "
+                     "stroke-width=\"1.5\"%s/>\n",
+                     300.0 + 260.0 * std::sin(fromForward), 300.0 - 260.0 * std::cos(fromForward),
+                     edge < 2 ? "#d62728" : "#1f77b4", edge < 2 ? "" : " stroke-dasharray=\"6 4\"");
+    }
 
     // The path, in runs of one style: orange while the module holds the key, grey while it
     // does not, dotted while the controller is unplugged.
