@@ -19,7 +19,3 @@ const char* KeyLabel(const HoldableKey& key) {
         return key.name;
     }
 }
-
-const char* KeyModeName(KeyMode mode) {
-    return mode == TapMode ? "Tap" : mode == ToggleMode ? "Toggle" : "Hold";
-}

@@ -132,6 +132,10 @@ bool KeyModeFromName(const wchar_t (&text)[KeyNameCapacity], KeyMode& mode) {
     return false;
 }
 
+const char* KeyModeName(KeyMode mode) {
+    return ModeNames[mode];
+}
+
 bool ControllerIndexFromNumber(std::int32_t number, unsigned long& index) {
     const bool usable = number >= 1 && number <= 4;
     index = usable ? static_cast<unsigned long>(number - 1) : 0;

@@ -118,6 +118,8 @@ void WriteSvg(const char* path, const std::vector<PathPoint>& points,
         std::printf("cannot write %s\n", path);
         return;
     }
+    const std::string modeNote =
+        Mode == HoldMode ? "" : std::string(" (") + KeyModeName(Mode) + ")";
     const double onRadius = std::fabs(static_cast<double>(ThresholdOn)) / 32768.0 * 260.0;
     const double offRadius = std::fabs(static_cast<double>(ThresholdOff)) / 32768.0 * 260.0;
     std::fprintf(svg,
@@ -125,7 +127,7 @@ void WriteSvg(const char* path, const std::vector<PathPoint>& points,
                  "viewBox=\"0 0 600 680\" font-family=\"sans-serif\" font-size=\"14\">\n"
                  "<rect width=\"600\" height=\"680\" fill=\"white\"/>\n"
                  "<text x=\"300\" y=\"26\" text-anchor=\"middle\" font-size=\"17\">"
-                 "StickShift: left stick path and %s%s%s%s</text>\n"
+                 "StickShift: left stick path and %s%s</text>\n"
                  "<rect x=\"40\" y=\"40\" width=\"520\" height=\"520\" fill=\"#f6f6f6\" "
                  "stroke=\"#999\"/>\n"
                  "<line x1=\"40\" y1=\"300\" x2=\"560\" y2=\"300\" stroke=\"#ccc\"/>\n"
@@ -134,9 +136,7 @@ void WriteSvg(const char* path, const std::vector<PathPoint>& points,
                  "stroke-width=\"2\" stroke-dasharray=\"6 4\"/>\n"
                  "<circle cx=\"300\" cy=\"300\" r=\"%.1f\" fill=\"none\" stroke=\"#d62728\" "
                  "stroke-width=\"2\"/>\n",
-                 KeyLabel(HeldKey), Mode == HoldMode ? "" : " (",
-                 Mode == HoldMode ? "" : KeyModeName(Mode), Mode == HoldMode ? "" : ")", offRadius,
-                 onRadius);
+                 KeyLabel(HeldKey), modeNote.c_str(), offRadius, onRadius);
     // The forward cone: out within 60 degrees of forward (red), in beyond about 80 (blue).
     const double coneEdges[] = {Pi / 3, std::atan(std::sqrt(32.0))};
     for (int edge = 0; ForwardOnly && edge < 4; ++edge) {
