@@ -26,5 +26,13 @@ case "$missing" in
     dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
     ;;
 esac
-$sudo apt-get update -qq
+# A mirror in mid-sync fails an index now and then: try again, then go on with the lists there
+# are, and let the install say whether they served.
+for attempt in 1 2 3; do
+    if $sudo apt-get update -qq; then
+        break
+    fi
+    echo "apt-get update failed (attempt $attempt of 3)" >&2
+    sleep $((attempt * 10))
+done
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
