@@ -57,10 +57,6 @@ HeldKeyEvent DecideTap(WatchState& state, bool keyHeld, KeyMode mode, bool cutSh
     return KeyPress;
 }
 
-// The last turn of each round of a gone controller, the one that reads it.
-constexpr unsigned GoneControllerReadingTurn =
-    ControllerGoneAfterFailedReads + GoneControllerReadEveryTurns - 1;
-
 } // namespace
 
 HeldKeyEvent DecideKey(bool keyHeld, std::int64_t deflectionSquared, std::int64_t onSquared,
@@ -73,8 +69,11 @@ bool ControllerGone(const WatchState& state) {
     return state.turnsWithoutReading >= ControllerGoneAfterFailedReads;
 }
 
-bool ReadsControllerThisTurn(const WatchState& state) {
-    return !ControllerGone(state) || state.turnsWithoutReading == GoneControllerReadingTurn;
+bool ReadsControllerThisTurn(WatchState& state, std::uint64_t nowMs) {
+    if (ControllerGone(state) && nowMs - state.lastReadMs < GoneControllerReadEveryMs)
+        return false;
+    state.lastReadMs = nowMs;
+    return true;
 }
 
 HeldKeyEvent DecideOnReading(WatchState& state, bool keyHeld, std::int16_t x, std::int16_t y,
@@ -92,9 +91,8 @@ HeldKeyEvent DecideOnReading(WatchState& state, bool keyHeld, std::int16_t x, st
 
 HeldKeyEvent DecideWithoutReading(WatchState& state, bool keyHeld, const DecisionSettings& settings,
                                   bool stickCounts) {
-    state.turnsWithoutReading = state.turnsWithoutReading < GoneControllerReadingTurn
-                                    ? state.turnsWithoutReading + 1
-                                    : ControllerGoneAfterFailedReads;
+    if (state.turnsWithoutReading < ControllerGoneAfterFailedReads)
+        ++state.turnsWithoutReading;
     const bool gone = ControllerGone(state);
     if (settings.mode == HoldMode)
         return keyHeld && (gone || !stickCounts) ? KeyRelease : NoKeyEvent;

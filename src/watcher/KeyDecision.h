@@ -15,9 +15,10 @@ constexpr unsigned long PollPauseMs = 10;
 // controller has gone away (a flat battery, a dropped link). Wireless pads drop single reports,
 // so a shorter gap changes nothing.
 constexpr unsigned ControllerGoneAfterFailedReads = 50;
-// Once gone, the controller is read on every 100th turn only, about once a second: reading an
-// empty slot is costly on Windows, and a player may play the whole game without a pad.
-constexpr unsigned GoneControllerReadEveryTurns = 100;
+// Once gone, the controller is read once a second only, by the system's millisecond tick rather
+// than a count of turns, whose length Windows may stretch: reading an empty slot is costly on
+// Windows, and a player may play the whole game without a pad.
+constexpr std::uint64_t GoneControllerReadEveryMs = 1000;
 
 // A tap's key goes up on the 5th turn after its press, long enough for a game that reads the
 // keyboard once a frame; and stays up at least 5 turns before the next tap.
@@ -35,9 +36,10 @@ struct DecisionSettings {
 
 // What the watcher carries from one turn to the next, apart from whether the key is held.
 struct WatchState {
-    // Turns in a row without a reading, failed or skipped; from the 50th on it runs round the
-    // 100 turns between two reads of a gone controller.
+    // Turns in a row without a reading, failed or skipped, counted up to 50; and the tick of the
+    // last read, which paces the reads of a gone controller.
     unsigned turnsWithoutReading = 0;
+    std::uint64_t lastReadMs = 0;
     // Tap and Toggle: the stick's side (out beyond the "on" circle, in inside the "off" one),
     // the side the taps have last answered, and the turns since a tap's press or release went
     // through, counted up to the end of the gap.
@@ -61,8 +63,9 @@ HeldKeyEvent DecideKey(bool keyHeld, std::int64_t deflectionSquared, std::int64_
 // Whether the controller has failed 50 reads in a row, and no read has succeeded since.
 bool ControllerGone(const WatchState& state);
 
-// Whether this turn reads the controller: every turn until it has gone, then every 100th.
-bool ReadsControllerThisTurn(const WatchState& state);
+// Whether the turn at `nowMs`, on the system's millisecond tick, reads the controller: every turn
+// until it has gone, then once a second has passed since the last read. Remembers a read's tick.
+bool ReadsControllerThisTurn(WatchState& state, std::uint64_t nowMs);
 
 // After a successful read with the left stick at (x, y): the controller is back, and the stick
 // decides, the way the mode works the key. With forwardOnly, the stick goes out only pointing

@@ -62,11 +62,16 @@ unsigned WINAPI StickWatcher(void*) {
         const bool stickCounts = !OnlyWhenFocused || GameHasForeground();
         XINPUT_STATE sample = {};
         const HeldKeyEvent event =
-            ReadsControllerThisTurn(state) &&
+            ReadsControllerThisTurn(state, GetTickCount64()) &&
                     XInputGetState(ControllerIndex, &sample) == ERROR_SUCCESS
                 ? DecideOnReading(state, ShiftHeld, sample.Gamepad.sThumbLX,
                                   sample.Gamepad.sThumbLY, settings, stickCounts)
                 : DecideWithoutReading(state, ShiftHeld, settings, stickCounts);
+        // Checked again just before sending: once detach has begun, a send could wait on a
+        // keyboard hook owned by the unloading thread, which is inside DllMain. Detach sends the
+        // release that is owed.
+        if (!Running)
+            break;
         if ((event == KeyPress && PressKey()) || (event == KeyRelease && ReleaseKey()))
             KeyEventWentThrough(state, event);
         Sleep(PollPauseMs);

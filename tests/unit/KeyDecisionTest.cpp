@@ -122,7 +122,8 @@ struct Turns {
     unsigned count;
     Stick stick;
     bool stickCounts = true;
-    bool refused = false; // the system inserts none of the run's events
+    bool refused = false;    // the system inserts none of the run's events
+    unsigned msPerTurn = 10; // a turn on Windows lasts 10 to 16 ms
 };
 
 using Events = std::vector<std::pair<unsigned, HeldKeyEvent>>; // turn (from 1), event
@@ -140,10 +141,12 @@ Outcome RunTurns(bool held, const std::vector<Turns>& runs, KeyMode mode = HoldM
     WatchState state;
     Outcome run;
     unsigned turn = 0;
+    std::uint64_t nowMs = 12345;
     for (const Turns& turns : runs) {
         for (unsigned i = 0; i < turns.count; ++i) {
             ++turn;
-            const bool reads = ReadsControllerThisTurn(state);
+            nowMs += turns.msPerTurn;
+            const bool reads = ReadsControllerThisTurn(state, nowMs);
             run.reads += reads ? 1 : 0;
             const HeldKeyEvent event =
                 reads && turns.stick.answers
@@ -187,11 +190,16 @@ TEST(KeyDecision, ControllerThatStopsAnswering) {
          {{30, Gone}, {1, Forward}, {30, Gone}},
          Events{},
          61},
-        {"once gone, it is read on every 100th turn only",
+        {"once gone, it is read once a second only",
          false,
          {{50, Gone}, {250, Gone}},
          Events{},
          52},
+        {"by the clock, not by a count of turns: 16 ms turns read it on every 63rd",
+         false,
+         {{50, Gone, true, false, 16}, {250, Gone, true, false, 16}},
+         Events{},
+         53},
         {"back at such a read, it is read on every turn again",
          false,
          {{60, Gone}, {100, Forward}},
@@ -260,6 +268,16 @@ TEST(KeyDecision, ModesAndTheForwardCone) {
          false,
          {{1, Forward}, {3, Forward, false}, {3, Centre, false}, {10, Centre}},
          Events{{1, KeyPress}, {2, KeyRelease}, {8, KeyPress}, {13, KeyRelease}}},
+        {"a good read between two dropouts of 30 failed reads: the controller never went",
+         ToggleMode,
+         false,
+         {{1, Forward}, {30, Gone}, {1, Forward}, {30, Gone}},
+         Events{{1, KeyPress}, {6, KeyRelease}}},
+        {"pushed out in the background, then back with the stick in the band: no tap",
+         ToggleMode,
+         false,
+         {{3, Forward, false}, {10, Band}},
+         Events{}},
         {"forward only: out within 60 degrees, in beyond 80, and the band between",
          HoldMode,
          true,

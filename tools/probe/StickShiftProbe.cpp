@@ -256,7 +256,7 @@ int wmain(int argc, wchar_t** argv) {
         // As the module does, but for the focus: the probe acts as if the game had it.
         XINPUT_STATE sample = {};
         HeldKeyEvent event;
-        const bool read = ReadsControllerThisTurn(state) &&
+        const bool read = ReadsControllerThisTurn(state, GetTickCount64()) &&
                           XInputGetState(ControllerIndex, &sample) == ERROR_SUCCESS;
         if (read) {
             const SHORT x = sample.Gamepad.sThumbLX;
