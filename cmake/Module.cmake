@@ -47,10 +47,12 @@ add_custom_command(
     COMMENT "Making the xinput1_4.dll import library (by ordinal)")
 add_custom_target(XInputImportLib DEPENDS ${XINPUT_IMPORT_LIB})
 
-# The settings file and the shared values, read by the module and its Windows tools alike.
+# The settings file, the shared values and the accessibility shortcuts, used by the module and
+# its Windows tools alike.
 add_library(StickShiftSettings STATIC
     src/settings/LoadSettings.cpp
-    src/shared/SharedValues.cpp)
+    src/shared/SharedValues.cpp
+    src/shortcuts/SystemShortcuts.cpp)
 target_compile_options(StickShiftSettings PRIVATE ${MODULE_SIZE_OPTIONS})
 target_link_libraries(StickShiftSettings PUBLIC StickShiftLogic)
 

@@ -3,6 +3,7 @@
 
 #include "settings/LoadSettings.h"
 #include "shared/SharedValues.h"
+#include "shortcuts/SystemShortcuts.h"
 #include "watcher/StickWatcher.h"
 
 namespace {
@@ -27,7 +28,9 @@ void CALLBACK FirstControllerRead(PTP_CALLBACK_INSTANCE instance, void* module) 
     XINPUT_STATE sample;
     XInputGetState(ControllerIndex, &sample);
     if (Running) {
-        LookUpHeldKeyScanCode(); // out of attach: it calls into user32
+        // Out of attach: both call into user32.
+        LookUpHeldKeyScanCode();
+        TurnOffShortcutsForHeldKey();
         SubmitThreadpoolWork(WatcherWork);
     }
     FreeLibraryWhenCallbackReturns(instance, static_cast<HMODULE>(module));
@@ -58,6 +61,7 @@ void OnModuleDetach(bool processExiting) {
     // the release it owes is sent from here. On this thread it also reaches a keyboard hook of
     // the host's that lives here, which a release sent from the watcher would wait on in vain.
     ReleaseKeyIfHeld();
+    PutBackShortcutsTurnedOff();
 }
 
 } // namespace

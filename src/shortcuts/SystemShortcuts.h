@@ -1,0 +1,14 @@
+#pragma once
+
+#include "shortcuts/ShortcutRules.h"
+
+// The accessibility shortcuts' flags through SystemParametersInfoW, for this sign-in session
+// alone: nothing is written to the player's profile. Calls into user32: never during attach.
+extern const ShortcutFlagsAccess SystemShortcutFlags;
+
+// Turns off the shortcuts that the held key can set off, and remembers what it changed.
+void TurnOffShortcutsForHeldKey();
+
+// Puts back what TurnOffShortcutsForHeldKey changed. At unload and at process exit; after a
+// crash nothing runs, and the shortcut stays off until the player signs out.
+void PutBackShortcutsTurnedOff();
