@@ -37,12 +37,13 @@ UnusableSettings LoadSettingsFromFile(const wchar_t* settingsPath) {
 
     const bool controllerUsable = ControllerIndexFromNumber(
         ReadNumber(settingsPath, ControllerKey, DefaultControllerNumber), ControllerIndex);
-    OnlyWhenFocused = ReadNumber(settingsPath, OnlyWhenFocusedKey, DefaultOnlyWhenFocused) != 0;
 
     wchar_t modeName[KeyNameCapacity];
     GetPrivateProfileStringW(SettingsSection, ModeKey, DefaultModeName, modeName, KeyNameCapacity,
                              settingsPath);
     const bool modeUsable = KeyModeFromName(modeName, Mode);
+    OnlyWhenFocused =
+        ReadNumber(settingsPath, OnlyWhenFocusedKey, DefaultOnlyWhenFocusedFor(Mode)) != 0;
     ForwardOnly = ReadNumber(settingsPath, ForwardOnlyKey, DefaultForwardOnly) != 0;
     return {!keyUsable, !controllerUsable, !modeUsable};
 }

@@ -16,7 +16,8 @@ constexpr std::int32_t DefaultThresholdOnPct = 50;
 constexpr std::int32_t DefaultThresholdOffPct = 40;
 
 // Optional settings that fit the module to a player's game. Absent, they give the behaviour the
-// module has always had: Left Shift, the first controller, whatever window has the focus.
+// module has always had: Left Shift held for the first controller, whatever window has the
+// focus, wherever the stick points.
 constexpr const wchar_t* KeyNameKey = L"Key";
 constexpr const wchar_t* ControllerKey = L"Controller";
 constexpr const wchar_t* OnlyWhenFocusedKey = L"OnlyWhenFocused";
@@ -24,9 +25,14 @@ constexpr const wchar_t* ModeKey = L"Mode";
 constexpr const wchar_t* ForwardOnlyKey = L"ForwardOnly";
 constexpr const wchar_t* DefaultKeyName = L"LShift";
 constexpr std::int32_t DefaultControllerNumber = 1;
-constexpr std::int32_t DefaultOnlyWhenFocused = 0;
 constexpr const wchar_t* DefaultModeName = L"Hold";
 constexpr std::int32_t DefaultForwardOnly = 0;
+
+// OnlyWhenFocused's default. Off for Hold. On for Tap and Toggle: a tap sent while the player is
+// in another program is lost to the game, and Toggle would fall out of step with it.
+constexpr std::int32_t DefaultOnlyWhenFocusedFor(KeyMode mode) {
+    return mode == HoldMode ? 0 : 1;
+}
 
 // The module path is fetched into MAX_PATH characters, which may come back without a
 // terminator when the platform cut the path short. The settings path may swap the extension

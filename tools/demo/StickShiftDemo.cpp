@@ -221,8 +221,8 @@ int main(int argc, char** argv) {
     LoadSettingsFromFile(settingsPath);
     if (OnlyWhenFocused) {
         WritePrivateProfileStringW(SettingsSection, OnlyWhenFocusedKey, L"0", settingsPath);
-        std::printf("OnlyWhenFocused=1: the demo shows the run as if the game had the focus (its "
-                    "copy of the settings says 0)\n");
+        std::printf("OnlyWhenFocused is on: the demo shows the run as if the game had the focus "
+                    "(its copy of the settings says 0)\n");
     }
 
     StartKeyboardWatch();

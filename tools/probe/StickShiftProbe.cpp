@@ -15,6 +15,7 @@
 
 #include "settings/LoadSettings.h"
 #include "shared/SharedValues.h"
+#include "shortcuts/SystemShortcuts.h"
 #include "watcher/KeyDecision.h"
 
 namespace {
@@ -122,12 +123,39 @@ void PrintChoices(const wchar_t* settingsPath, bool fileFound, UnusableSettings 
                 Source(fromFile(KeyNameKey, !unusable.key)));
     std::printf("  controller: %lu  (%ls %s)\n", ControllerIndex + 1, ControllerKey,
                 Source(fromFile(ControllerKey, !unusable.controller)));
-    std::printf("  acts:       %s  (%ls %s)\n", FocusLabel(), OnlyWhenFocusedKey,
-                Source(fromFile(OnlyWhenFocusedKey, true)));
+    const bool focusFromFile = fromFile(OnlyWhenFocusedKey, true);
+    std::printf("  acts:       %s  (%ls %s%s%s)\n", FocusLabel(), OnlyWhenFocusedKey,
+                Source(focusFromFile), focusFromFile || Mode == HoldMode ? "" : " for ",
+                focusFromFile || Mode == HoldMode ? "" : KeyModeName(Mode));
     std::printf("  mode:       %s  (%ls %s)\n", ModeLabel(), ModeKey,
                 Source(fromFile(ModeKey, !unusable.mode)));
     std::printf("  direction:  %s  (%ls %s)\n", DirectionLabel(), ForwardOnlyKey,
                 Source(fromFile(ForwardOnlyKey, true)));
+}
+
+// Windows' accessibility shortcuts that a held key may set off, and what the module does about
+// them, by the module's own rule.
+void PrintShortcuts() {
+    static const char* const shortcuts[AccessibilityShortcutCount][2] = {
+        {"Sticky Keys", "Shift pressed five times"}, {"Filter Keys", "Right Shift held 8 s"}};
+    for (int shortcut = 0; shortcut < AccessibilityShortcutCount; ++shortcut) {
+        const auto which = static_cast<AccessibilityShortcut>(shortcut);
+        const char* name = shortcuts[shortcut][0];
+        char label[64];
+        std::snprintf(label, sizeof label, "%s shortcut (%s):", name, shortcuts[shortcut][1]);
+        std::printf("  %-48s ", label);
+        unsigned long flags;
+        if (!SystemShortcutFlags.read(which, flags)) {
+            std::printf("Windows does not say; StickShift changes nothing\n");
+            continue;
+        }
+        std::printf("%s", flags & ShortcutHotkeyActive ? "on" : "off");
+        if (flags & ShortcutFeatureOn)
+            std::printf(" (%s itself is on)", name);
+        std::printf(": %s\n", ShortcutBitToClear(HeldKey, which, flags) != 0
+                                  ? "StickShift turns it off while it is loaded, then puts it back"
+                                  : "StickShift changes nothing");
+    }
 }
 
 // One line for each value that the module cannot use, or that does not do what the player
@@ -236,6 +264,7 @@ int wmain(int argc, wchar_t** argv) {
     PrintThreshold("\"off\"", ThresholdOff, ThresholdOffKey,
                    fileFound && !ValueText(settingsPath, ThresholdOffKey).empty());
     PrintChoices(settingsPath, fileFound, unusable);
+    PrintShortcuts();
     PrintSurprises(settingsPath, unusable);
     std::printf(
         "Bar: deflection from 0 to 100 %%, ':' the \"off\" circle, '|' the \"on\" circle.\n\n");
@@ -243,6 +272,12 @@ int wmain(int argc, wchar_t** argv) {
 
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
     const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    // Quick Edit off while the probe runs: a click to bring its window forward would start a
+    // selection, and the live line would stand still until a key is pressed.
+    DWORD consoleMode = 0;
+    const bool consoleModeKnown = GetConsoleMode(input, &consoleMode) != FALSE;
+    if (consoleModeKnown)
+        SetConsoleMode(input, (consoleMode | ENABLE_EXTENDED_FLAGS) & ~ENABLE_QUICK_EDIT_MODE);
     const DecisionSettings settings = {SquareThreshold(ThresholdOn), SquareThreshold(ThresholdOff),
                                        Mode, ForwardOnly};
     // Live, one line is rewritten in place, padded to wipe out a longer earlier one.
@@ -299,5 +334,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (live)
         std::printf("\n");
+    if (consoleModeKnown)
+        SetConsoleMode(input, consoleMode);
     return 0;
 }
