@@ -1,4 +1,5 @@
-# StickShift.dll: a drop-in plug-in that depends on system DLLs alone and exports nothing.
+# The module in its two forms, StickShift.dll and the no-loader form, with the libraries its
+# Windows tools share. Each depends on system DLLs alone.
 
 enable_language(RC)
 # 64 or 32: the same sources build the module for 64-bit games and for 32-bit ones.
@@ -47,23 +48,57 @@ add_custom_command(
     COMMENT "Making the xinput1_4.dll import library (by ordinal)")
 add_custom_target(XInputImportLib DEPENDS ${XINPUT_IMPORT_LIB})
 
-# The settings file, the shared values and the accessibility shortcuts, used by the module and
-# its Windows tools alike.
-add_library(StickShiftSettings STATIC
+# What the module and its Windows tools share: the settings file, the shared values, the record
+# the copies in one process share, the accessibility shortcuts, and Windows' own XInput library
+# loaded from the system folder.
+add_library(StickShiftCommon STATIC
     src/settings/LoadSettings.cpp
     src/shared/SharedValues.cpp
-    src/shortcuts/SystemShortcuts.cpp)
-target_compile_options(StickShiftSettings PRIVATE ${MODULE_SIZE_OPTIONS})
-target_link_libraries(StickShiftSettings PUBLIC StickShiftLogic)
+    src/shared/ProcessRecord.cpp
+    src/shortcuts/SystemShortcuts.cpp
+    src/noloader/SystemXInput.cpp)
+target_compile_options(StickShiftCommon PRIVATE ${MODULE_SIZE_OPTIONS})
+target_link_libraries(StickShiftCommon PUBLIC StickShiftLogic)
 
-add_library(StickShift SHARED
+# The module itself, the same in both forms: its entry and its watcher.
+add_library(StickShiftCore OBJECT
     src/entry/ModuleEntry.cpp
     src/watcher/StickWatcher.cpp)
+target_compile_options(StickShiftCore PRIVATE ${MODULE_SIZE_OPTIONS})
+target_link_libraries(StickShiftCore PRIVATE StickShiftLogic)
+
+# Both forms link the GCC runtimes in and keep only what they call.
+set(MODULE_LINK_OPTIONS ${STATIC_RUNTIME_LINK_OPTIONS} -Wl,--gc-sections
+    $<$<CONFIG:MinSizeRel,Release>:-s>)
+
+# The plug-in form, StickShift.dll: it exports nothing and reads the controller through
+# xinput1_4.dll.
+add_library(StickShift SHARED src/plugin/PluginForm.cpp)
 add_version_resource(StickShift StickShift.dll "${PROJECT_DESCRIPTION}" VFT_DLL)
 target_compile_options(StickShift PRIVATE ${MODULE_SIZE_OPTIONS})
 set_target_properties(StickShift PROPERTIES PREFIX "" IMPORT_PREFIX "" IMPORT_SUFFIX ".dll.a")
 add_dependencies(StickShift XInputImportLib)
-target_link_libraries(StickShift PRIVATE StickShiftSettings ${XINPUT_IMPORT_LIB})
+target_link_libraries(StickShift PRIVATE StickShiftCore StickShiftCommon ${XINPUT_IMPORT_LIB})
 # Without this, MinGW's linker exports every global when nothing is marked for export.
-target_link_options(StickShift PRIVATE ${STATIC_RUNTIME_LINK_OPTIONS} -Wl,--exclude-all-symbols
-    -Wl,--gc-sections $<$<CONFIG:MinSizeRel,Release>:-s>)
+target_link_options(StickShift PRIVATE ${MODULE_LINK_OPTIONS} -Wl,--exclude-all-symbols)
+
+# The no-loader form, named as the game's own XInput library (xinput1_4.dll, shipped under its
+# other names too): it exports XInput's functions and passes each call on to Windows' own
+# library, which it loads itself. It imports no XInput library.
+file(READ ${PROJECT_SOURCE_DIR}/src/noloader/XInputExports.def.in NO_LOADER_EXPORTS)
+if(WINDOWS_BITS EQUAL 64)
+    string(REGEX REPLACE "(Pass[A-Za-z]+)@[0-9]+" "\\1" NO_LOADER_EXPORTS "${NO_LOADER_EXPORTS}")
+endif()
+file(WRITE ${CMAKE_BINARY_DIR}/XInputExports.def "${NO_LOADER_EXPORTS}")
+add_library(StickShiftNoLoader SHARED
+    src/noloader/NoLoaderForm.cpp
+    src/noloader/XInputExports.cpp
+    ${CMAKE_BINARY_DIR}/XInputExports.def)
+add_version_resource(StickShiftNoLoader xinput1_4.dll
+    "${PROJECT_DESCRIPTION}, no plug-in loader needed" VFT_DLL)
+target_compile_options(StickShiftNoLoader PRIVATE ${MODULE_SIZE_OPTIONS})
+set_target_properties(StickShiftNoLoader PROPERTIES
+    OUTPUT_NAME xinput1_4 PREFIX "" IMPORT_PREFIX "" IMPORT_SUFFIX ".dll.a"
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/no-loader)
+target_link_libraries(StickShiftNoLoader PRIVATE StickShiftCore StickShiftCommon)
+target_link_options(StickShiftNoLoader PRIVATE ${MODULE_LINK_OPTIONS})

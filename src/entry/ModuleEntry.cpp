@@ -1,7 +1,8 @@
 #include <windows.h>
-#include <xinput.h>
 
 #include "settings/LoadSettings.h"
+#include "shared/ModuleForm.h"
+#include "shared/ProcessRecord.h"
 #include "shared/SharedValues.h"
 #include "shortcuts/SystemShortcuts.h"
 #include "watcher/StickWatcher.h"
@@ -26,7 +27,7 @@ void CALLBACK RunStickWatcher(PTP_CALLBACK_INSTANCE instance, void*, PTP_WORK) {
 // reference, and the real detach follows when this callback gives the module's own back.
 void CALLBACK FirstControllerRead(PTP_CALLBACK_INSTANCE instance, void* module) {
     XINPUT_STATE sample;
-    XInputGetState(ControllerIndex, &sample);
+    ReadController(ControllerIndex, &sample);
     if (Running) {
         // Out of attach: both call into user32.
         LookUpHeldKeyScanCode();
@@ -37,7 +38,10 @@ void CALLBACK FirstControllerRead(PTP_CALLBACK_INSTANCE instance, void* module) 
 }
 
 void OnModuleAttach(HMODULE module) {
-    LoadSettings(module); // the watcher reads the thresholds once, as it starts
+    // One copy acts in a process; any other only passes calls on.
+    if (!OpenProcessRecordAndClaim())
+        return;
+    LoadSettings(module, SettingsFileName); // the watcher reads the thresholds once, as it starts
     WatcherWork = CreateThreadpoolWork(RunStickWatcher, nullptr, nullptr);
     HMODULE reference;
     if (WatcherWork == nullptr ||
@@ -62,6 +66,8 @@ void OnModuleDetach(bool processExiting) {
     // the host's that lives here, which a release sent from the watcher would wait on in vain.
     ReleaseKeyIfHeld();
     PutBackShortcutsTurnedOff();
+    if (!processExiting)
+        CloseProcessRecord(); // a copy loaded from now on acts
 }
 
 } // namespace

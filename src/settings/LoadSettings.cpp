@@ -2,12 +2,12 @@
 
 #include "shared/SharedValues.h"
 
-void LoadSettings(HMODULE module) {
+void LoadSettings(HMODULE module, const wchar_t* fileName) {
     wchar_t modulePath[ModulePathCapacity];
     if (GetModuleFileNameW(module, modulePath, ModulePathCapacity) == 0)
         return;
     wchar_t settingsPath[SettingsPathCapacity];
-    BuildSettingsPath(modulePath, settingsPath);
+    BuildSettingsPath(modulePath, settingsPath, fileName);
     LoadSettingsFromFile(settingsPath);
 }
 

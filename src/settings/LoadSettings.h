@@ -4,9 +4,10 @@
 
 #include "settings/SettingsRules.h"
 
-// Reads the settings file beside `module` that bears its name into the shared values. Keeps the
-// built-in values when the module's own path cannot be had.
-void LoadSettings(HMODULE module);
+// Reads the settings file beside `module` into the shared values: the one named `fileName`, or
+// when that is null the one that bears the module's name. Keeps the built-in values when the
+// module's own path cannot be had.
+void LoadSettings(HMODULE module, const wchar_t* fileName);
 
 // Values that the file held but the module cannot use; each gave its default instead.
 struct UnusableSettings {

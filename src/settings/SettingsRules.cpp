@@ -12,10 +12,22 @@ std::int32_t PercentToStickUnits(std::int32_t percent) {
 }
 
 void BuildSettingsPath(const wchar_t (&modulePath)[ModulePathCapacity],
-                       wchar_t (&settingsPath)[SettingsPathCapacity]) {
+                       wchar_t (&settingsPath)[SettingsPathCapacity], const wchar_t* fileName) {
     std::size_t length = 0;
     while (length < ModulePathCapacity && modulePath[length] != L'\0')
         ++length;
+
+    if (fileName != nullptr) {
+        std::size_t folder = length;
+        while (folder > 0 && modulePath[folder - 1] != L'\\')
+            --folder;
+        std::wmemcpy(settingsPath, modulePath, folder);
+        std::size_t i = 0;
+        for (; fileName[i] != L'\0' && folder + i < SettingsPathCapacity - 1; ++i)
+            settingsPath[folder + i] = fileName[i];
+        settingsPath[folder + i] = L'\0';
+        return;
+    }
 
     std::size_t kept = length;
     const wchar_t* extension = L"";

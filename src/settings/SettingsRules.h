@@ -34,6 +34,10 @@ constexpr std::int32_t DefaultOnlyWhenFocusedFor(KeyMode mode) {
     return mode == HoldMode ? 0 : 1;
 }
 
+// The settings file that the no-loader form reads beside itself, whichever of XInput's names it
+// bears, and that StickShiftProbe reads beside itself.
+constexpr const wchar_t* SharedSettingsFileName = L"StickShift.ini";
+
 // The module path is fetched into MAX_PATH characters, which may come back without a
 // terminator when the platform cut the path short. The settings path may swap the extension
 // for ".ini", so it needs four more.
@@ -75,7 +79,9 @@ bool IsWholeNumber(const wchar_t* text);
 std::int32_t PercentToStickUnits(std::int32_t percent);
 
 // The module path cut at its last "." (directories included) followed by ".ini", or the path
-// unchanged when it holds no ".". Reads at most ModulePathCapacity characters of modulePath and
-// always writes a terminated string; allocates nothing.
+// unchanged when it holds no "."; or, when `fileName` is given, that file in the module's folder
+// (cut short to fit). Reads at most ModulePathCapacity characters of modulePath and always
+// writes a terminated string; allocates nothing.
 void BuildSettingsPath(const wchar_t (&modulePath)[ModulePathCapacity],
-                       wchar_t (&settingsPath)[SettingsPathCapacity]);
+                       wchar_t (&settingsPath)[SettingsPathCapacity],
+                       const wchar_t* fileName = nullptr);

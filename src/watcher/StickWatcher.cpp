@@ -1,9 +1,9 @@
 #include "watcher/StickWatcher.h"
 
-#include <xinput.h>
-
 #include <atomic>
 
+#include "shared/ModuleForm.h"
+#include "shared/ProcessRecord.h"
 #include "shared/SharedValues.h"
 #include "watcher/KeyDecision.h"
 
@@ -58,12 +58,14 @@ unsigned WINAPI StickWatcher(void*) {
 
     while (Running) {
         // Checked whether or not the controller answers, so that a held key goes up when the
-        // player switches away during a dropout too.
-        const bool stickCounts = !OnlyWhenFocused || GameHasForeground();
+        // player switches away during a dropout too. A game that has disabled XInput reads a
+        // centred stick meanwhile, and so does the watcher: it does not count either.
+        const bool stickCounts =
+            (!OnlyWhenFocused || GameHasForeground()) && ThisProcessRecord->xinputDisabled == 0;
         XINPUT_STATE sample = {};
         const HeldKeyEvent event =
             ReadsControllerThisTurn(state, GetTickCount64()) &&
-                    XInputGetState(ControllerIndex, &sample) == ERROR_SUCCESS
+                    ReadController(ControllerIndex, &sample) == ERROR_SUCCESS
                 ? DecideOnReading(state, ShiftHeld, sample.Gamepad.sThumbLX,
                                   sample.Gamepad.sThumbLY, settings, stickCounts)
                 : DecideWithoutReading(state, ShiftHeld, settings, stickCounts);

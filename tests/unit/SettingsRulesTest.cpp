@@ -9,12 +9,12 @@ namespace {
 
 // The module path arrives in a fixed buffer; unused characters hold junk, not zeros, so that a
 // read past the terminator would show.
-std::wstring SettingsPathFor(const std::wstring& modulePath) {
+std::wstring SettingsPathFor(const std::wstring& modulePath, const wchar_t* fileName = nullptr) {
     wchar_t module[ModulePathCapacity];
     std::wmemset(module, L'#', ModulePathCapacity);
     std::wmemcpy(module, modulePath.c_str(), modulePath.size() + 1);
     wchar_t settings[SettingsPathCapacity];
-    BuildSettingsPath(module, settings);
+    BuildSettingsPath(module, settings, fileName);
     return settings;
 }
 
@@ -49,6 +49,9 @@ TEST(BuildSettingsPath, WorkedPaths) {
     // Any character a folder's name may hold passes through.
     EXPECT_EQ(SettingsPathFor(L"C:\\Игры\\ゲーム\\StickShift.dll"),
               L"C:\\Игры\\ゲーム\\StickShift.ini");
+    // A file named for all the module's names: the no-loader form's StickShift.ini.
+    EXPECT_EQ(SettingsPathFor(L"C:\\Game.v2\\xinput1_3.dll", L"StickShift.ini"),
+              L"C:\\Game.v2\\StickShift.ini");
 }
 
 TEST(BuildSettingsPath, PathsWithoutAnExtensionDot) {
@@ -71,6 +74,12 @@ TEST(BuildSettingsPath, PathCutShortWithoutTerminatorIsReadWithinItsBuffer) {
     BuildSettingsPath(module, settings);
     EXPECT_EQ(std::wstring(settings), std::wstring(ModulePathCapacity - 1, L'a') + L".ini");
 
+    // A file in a folder whose name fills the buffer: cut short to fit.
+    module[ModulePathCapacity - 3] = L'\\';
+    BuildSettingsPath(module, settings, L"StickShift.ini");
+    EXPECT_EQ(std::wstring(settings), std::wstring(ModulePathCapacity - 3, L'a') + L"\\Stick");
+
+    module[ModulePathCapacity - 3] = L'a';
     module[ModulePathCapacity - 1] = L'a';
     module[3] = L'.';
     BuildSettingsPath(module, settings);

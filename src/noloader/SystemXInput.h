@@ -1,0 +1,39 @@
+#pragma once
+
+#include <windows.h>
+#include <xinput.h>
+
+// Windows' own XInput library, which the no-loader form passes every call on to and the probe
+// reads the controller from. Loaded once, on first use and never during attach, by full path
+// from the system folder: no search could find the game's folder, nor a StickShift copy there.
+
+// Every function of xinput1_3 and xinput1_4 that the no-loader form passes on.
+enum SystemXInputFunction {
+    GetStateFunction,
+    SetStateFunction,
+    GetCapabilitiesFunction,
+    EnableFunction,
+    GetDSoundAudioDeviceGuidsFunction,
+    GetBatteryInformationFunction,
+    GetKeystrokeFunction,
+    GetAudioDeviceIdsFunction,
+    GetStateExFunction,
+    WaitForGuideButtonFunction,
+    CancelGuideButtonWaitFunction,
+    PowerOffControllerFunction,
+    GetBaseBusInformationFunction,
+    GetCapabilitiesExFunction,
+    SystemXInputFunctionCount
+};
+
+// The file loaded from the system folder: null for this module's own file name. Where that file
+// is missing, is this very module, or is not XInput, xinput1_4.dll is loaded instead; should that
+// fail too, nothing is.
+extern const wchar_t* SystemXInputFileName;
+
+// The system library's function, or null when the library lacks it or none could be loaded.
+// Safe to call from any thread.
+void* SystemXInput(SystemXInputFunction function);
+
+// XInputGetState of the system library, or ERROR_DEVICE_NOT_CONNECTED without one.
+DWORD ReadSystemController(DWORD userIndex, XINPUT_STATE* state);

@@ -1,0 +1,100 @@
+// The no-loader form's face: every function of xinput1_3 and xinput1_4, at Windows' ordinals
+// (XInputExports.def.in), each taking exactly the system function's arguments and passing the
+// call on to Windows' own library. The game sees what that library returned, byte for byte.
+
+#include "noloader/SystemXInput.h"
+#include "shared/ProcessRecord.h"
+
+namespace {
+
+// Calls Windows' own function, or answers as XInput does for a missing controller when the
+// library lacks it (Wine's lacks some ordinals) or none could be loaded.
+template <typename Function, typename... Arguments>
+DWORD PassOn(SystemXInputFunction which, Arguments... arguments) {
+    const auto function = reinterpret_cast<Function>(SystemXInput(which));
+    return function != nullptr ? function(arguments...) : ERROR_DEVICE_NOT_CONNECTED;
+}
+
+} // namespace
+
+extern "C" {
+
+DWORD WINAPI PassXInputGetState(DWORD userIndex, XINPUT_STATE* state) {
+    return PassOn<decltype(&PassXInputGetState)>(GetStateFunction, userIndex, state);
+}
+
+DWORD WINAPI PassXInputSetState(DWORD userIndex, XINPUT_VIBRATION* vibration) {
+    return PassOn<decltype(&PassXInputSetState)>(SetStateFunction, userIndex, vibration);
+}
+
+DWORD WINAPI PassXInputGetCapabilities(DWORD userIndex, DWORD flags,
+                                       XINPUT_CAPABILITIES* capabilities) {
+    return PassOn<decltype(&PassXInputGetCapabilities)>(GetCapabilitiesFunction, userIndex, flags,
+                                                        capabilities);
+}
+
+// Games disable XInput when they lose the focus, and XInput then gives the whole process a
+// centred stick: meanwhile the stick does not count, as when the game is in the background.
+void WINAPI PassXInputEnable(BOOL enable) {
+    const auto function =
+        reinterpret_cast<decltype(&PassXInputEnable)>(SystemXInput(EnableFunction));
+    if (function != nullptr)
+        function(enable);
+    InterlockedExchange(&ThisProcessRecord->xinputDisabled, enable ? 0 : 1);
+}
+
+DWORD WINAPI PassXInputGetDSoundAudioDeviceGuids(DWORD userIndex, GUID* render, GUID* capture) {
+    return PassOn<decltype(&PassXInputGetDSoundAudioDeviceGuids)>(GetDSoundAudioDeviceGuidsFunction,
+                                                                  userIndex, render, capture);
+}
+
+DWORD WINAPI PassXInputGetBatteryInformation(DWORD userIndex, BYTE deviceType,
+                                             XINPUT_BATTERY_INFORMATION* battery) {
+    return PassOn<decltype(&PassXInputGetBatteryInformation)>(GetBatteryInformationFunction,
+                                                              userIndex, deviceType, battery);
+}
+
+DWORD WINAPI PassXInputGetKeystroke(DWORD userIndex, DWORD reserved, XINPUT_KEYSTROKE* keystroke) {
+    return PassOn<decltype(&PassXInputGetKeystroke)>(GetKeystrokeFunction, userIndex, reserved,
+                                                     keystroke);
+}
+
+DWORD WINAPI PassXInputGetAudioDeviceIds(DWORD userIndex, LPWSTR render, UINT* renderCount,
+                                         LPWSTR capture, UINT* captureCount) {
+    return PassOn<decltype(&PassXInputGetAudioDeviceIds)>(
+        GetAudioDeviceIdsFunction, userIndex, render, renderCount, capture, captureCount);
+}
+
+// The ordinal-only ones. Where Windows' library lacks the extended read, the plain one serves.
+DWORD WINAPI PassXInputGetStateEx(DWORD userIndex, XINPUT_STATE* state) {
+    if (SystemXInput(GetStateExFunction) == nullptr)
+        return PassXInputGetState(userIndex, state);
+    return PassOn<decltype(&PassXInputGetStateEx)>(GetStateExFunction, userIndex, state);
+}
+
+DWORD WINAPI PassXInputWaitForGuideButton(DWORD userIndex, DWORD flags, void* overlapped) {
+    return PassOn<decltype(&PassXInputWaitForGuideButton)>(WaitForGuideButtonFunction, userIndex,
+                                                           flags, overlapped);
+}
+
+DWORD WINAPI PassXInputCancelGuideButtonWait(DWORD userIndex) {
+    return PassOn<decltype(&PassXInputCancelGuideButtonWait)>(CancelGuideButtonWaitFunction,
+                                                              userIndex);
+}
+
+DWORD WINAPI PassXInputPowerOffController(DWORD userIndex) {
+    return PassOn<decltype(&PassXInputPowerOffController)>(PowerOffControllerFunction, userIndex);
+}
+
+DWORD WINAPI PassXInputGetBaseBusInformation(DWORD userIndex, void* information) {
+    return PassOn<decltype(&PassXInputGetBaseBusInformation)>(GetBaseBusInformationFunction,
+                                                              userIndex, information);
+}
+
+DWORD WINAPI PassXInputGetCapabilitiesEx(DWORD reserved, DWORD userIndex, DWORD flags,
+                                         void* capabilities) {
+    return PassOn<decltype(&PassXInputGetCapabilitiesEx)>(GetCapabilitiesExFunction, reserved,
+                                                          userIndex, flags, capabilities);
+}
+
+} // extern "C"

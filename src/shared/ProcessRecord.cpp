@@ -1,0 +1,53 @@
+#include "shared/ProcessRecord.h"
+
+namespace {
+
+ProcessRecord OwnRecord;
+HANDLE RecordMapping = nullptr;
+bool Claimed = false;
+
+} // namespace
+
+ProcessRecord* ThisProcessRecord = &OwnRecord;
+
+void ProcessRecordName(DWORD processId, wchar_t (&name)[ProcessRecordNameCapacity]) {
+    const wchar_t prefix[] = L"Local\\StickShift.";
+    std::size_t length = 0;
+    for (; prefix[length] != L'\0'; ++length)
+        name[length] = prefix[length];
+    wchar_t digits[10];
+    std::size_t count = 0;
+    do {
+        digits[count++] = static_cast<wchar_t>(L'0' + processId % 10);
+        processId /= 10;
+    } while (processId != 0);
+    while (count > 0)
+        name[length++] = digits[--count];
+    name[length] = L'\0';
+}
+
+bool OpenProcessRecordAndClaim() {
+    wchar_t name[ProcessRecordNameCapacity];
+    ProcessRecordName(GetCurrentProcessId(), name);
+    RecordMapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                       sizeof(ProcessRecord), name);
+    void* view = RecordMapping != nullptr ? MapViewOfFile(RecordMapping, FILE_MAP_ALL_ACCESS, 0, 0,
+                                                          sizeof(ProcessRecord))
+                                          : nullptr;
+    if (view != nullptr)
+        ThisProcessRecord = static_cast<ProcessRecord*>(view);
+    Claimed = InterlockedCompareExchange(&ThisProcessRecord->acting, 1, 0) == 0;
+    return Claimed;
+}
+
+void CloseProcessRecord() {
+    if (Claimed)
+        InterlockedExchange(&ThisProcessRecord->acting, 0);
+    Claimed = false;
+    if (ThisProcessRecord != &OwnRecord)
+        UnmapViewOfFile(ThisProcessRecord);
+    ThisProcessRecord = &OwnRecord;
+    if (RecordMapping != nullptr)
+        CloseHandle(RecordMapping);
+    RecordMapping = nullptr;
+}
