@@ -1,11 +1,13 @@
 // StickShiftProbe: shows the left stick as StickShift.dll sees it, with the module's own
 // settings and decision code, so that users can choose the two percentages and check the other
-// settings. Injects nothing.
+// settings. Injects nothing. It also names the programs StickShift acts in, and tells which zip
+// and which no-loader file suit a game.
 //
 //   StickShiftProbe [--settings PATH] [--count N]
+//   StickShiftProbe --game PATH
 
 #include <windows.h>
-#include <xinput.h>
+#include <tlhelp32.h>
 
 #include <cmath>
 #include <cstdio>
@@ -13,7 +15,10 @@
 #include <cwchar>
 #include <string>
 
+#include "GameProgram.h"
+#include "noloader/SystemXInput.h"
 #include "settings/LoadSettings.h"
+#include "shared/ProcessRecord.h"
 #include "shared/SharedValues.h"
 #include "shortcuts/SystemShortcuts.h"
 #include "watcher/KeyDecision.h"
@@ -100,18 +105,6 @@ std::string ConsoleText(const wchar_t* text) {
     WideCharToMultiByte(GetConsoleOutputCP(), 0, text, -1, converted, sizeof converted, nullptr,
                         nullptr);
     return converted;
-}
-
-// StickShift.ini beside this program: the file that the module shipped beside it reads.
-void ModuleSettingsBesideProbe(wchar_t (&settingsPath)[SettingsPathCapacity]) {
-    wchar_t probePath[ModulePathCapacity] = L"";
-    GetModuleFileNameW(nullptr, probePath, ModulePathCapacity);
-    probePath[ModulePathCapacity - 1] = L'\0';
-    wchar_t* fileName = std::wcsrchr(probePath, L'\\');
-    fileName = fileName != nullptr ? fileName + 1 : probePath;
-    lstrcpynW(fileName, L"StickShift.ini",
-              static_cast<int>(ModulePathCapacity - (fileName - probePath)));
-    lstrcpynW(settingsPath, probePath, SettingsPathCapacity);
 }
 
 // What the module does with the optional settings.
@@ -215,12 +208,141 @@ std::string Bar(double deflectionPercent) {
     return "[" + bar + "]";
 }
 
+// Every running program in which a StickShift copy acts, found by the record that copy keeps
+// under the program's process id.
+void PrintWhereStickShiftActs() {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W process = {};
+    process.dwSize = sizeof process;
+    bool any = false;
+    for (bool more = snapshot != INVALID_HANDLE_VALUE && Process32FirstW(snapshot, &process); more;
+         more = Process32NextW(snapshot, &process)) {
+        wchar_t name[ProcessRecordNameCapacity];
+        ProcessRecordName(process.th32ProcessID, name);
+        const HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, name);
+        if (mapping == nullptr)
+            continue;
+        const auto* record = static_cast<const ProcessRecord*>(
+            MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(ProcessRecord)));
+        if (record != nullptr && record->acting != 0) {
+            std::printf("StickShift acts in %s (process %lu)\n",
+                        ConsoleText(process.szExeFile).c_str(), process.th32ProcessID);
+            any = true;
+        }
+        if (record != nullptr)
+            UnmapViewOfFile(record);
+        CloseHandle(mapping);
+    }
+    if (snapshot != INVALID_HANDLE_VALUE)
+        CloseHandle(snapshot);
+    if (!any)
+        std::printf("StickShift is not active in any running program\n");
+}
+
+// Whether the file at `path` is a StickShift build, by its version resource.
+bool IsStickShift(const wchar_t* path) {
+    DWORD ignored;
+    const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+    std::string info(size, '\0');
+    wchar_t* product = nullptr;
+    UINT length = 0;
+    return size != 0 && GetFileVersionInfoW(path, 0, size, &info[0]) &&
+           VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\ProductName",
+                          reinterpret_cast<void**>(&product), &length) &&
+           length > 0 && std::wcscmp(product, L"StickShift") == 0;
+}
+
+// The XInput libraries beside the probe, that is in the game's folder where the player put it:
+// StickShift's no-loader form, or a file of the game's or of another mod's.
+void PrintNoLoaderCopiesBeside(const wchar_t (&probePath)[ModulePathCapacity]) {
+    for (const wchar_t* name : {L"xinput1_4.dll", L"xinput1_3.dll", L"xinput9_1_0.dll"}) {
+        wchar_t path[SettingsPathCapacity];
+        BuildSettingsPath(probePath, path, name);
+        if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
+            continue;
+        std::printf(IsStickShift(path) ? "Beside the probe: %ls, StickShift's no-loader form\n"
+                                       : "Beside the probe: %ls, not StickShift (the game's own, "
+                                         "or another mod's)\n",
+                    name);
+    }
+}
+
+// --game: which zip and which no-loader file suit the program at `path`; 2 when it is not a
+// Windows program or cannot be read.
+int DescribeGame(const wchar_t* path) {
+    const std::string shown = ConsoleText(path);
+    const HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+    LARGE_INTEGER size = {};
+    const HANDLE mapping =
+        file != INVALID_HANDLE_VALUE && GetFileSizeEx(file, &size) && size.QuadPart > 0
+            ? CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr)
+            : nullptr;
+    const void* view =
+        mapping != nullptr ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0) : nullptr;
+    GameProgramFacts facts;
+    const bool program =
+        view != nullptr && ReadGameProgram(static_cast<const unsigned char*>(view),
+                                           static_cast<std::size_t>(size.QuadPart), facts);
+    if (view != nullptr)
+        UnmapViewOfFile(view);
+    if (mapping != nullptr)
+        CloseHandle(mapping);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    if (file == INVALID_HANDLE_VALUE) {
+        std::printf("Cannot read %s\n", shown.c_str());
+        return 2;
+    }
+    if (!program) {
+        std::printf("%s is not a Windows program\n", shown.c_str());
+        return 2;
+    }
+
+    std::printf("%s\n", shown.c_str());
+    const char* zip = StickShiftVersion;
+    if (facts.anyCpuDotNet)
+        std::printf("  a .NET program for any CPU, which runs as 64-bit on 64-bit Windows: use "
+                    "StickShift-%s-win64.zip\n",
+                    zip);
+    else if (facts.bits != 0)
+        std::printf("  a %u-bit program: use StickShift-%s-win%u.zip\n", facts.bits, zip,
+                    facts.bits);
+    else
+        std::printf("  a program for another processor (machine 0x%04X): no StickShift build runs "
+                    "in it\n",
+                    facts.machine);
+    const char* loaded = facts.xinputDelayLoaded ? " (when it first needs it)" : "";
+    if (facts.xinput[0] == '\0') {
+        std::printf("  it imports no XInput library: it may load one itself, or read the "
+                    "controller another way.\n"
+                    "  copy no-loader\\xinput1_4.dll and no-loader\\xinput1_3.dll beside it, "
+                    "with StickShift.ini: only one will act.\n");
+        if (size.QuadPart < 4 * 1024 * 1024)
+            std::printf("  it is small (%lld KB): it may be a launcher. Look for the real game's "
+                        "program in the folders below (for example Binaries\\Win64).\n",
+                        size.QuadPart / 1024);
+    } else if (std::strcmp(facts.xinput, "xinput1_1.dll") == 0 ||
+               std::strcmp(facts.xinput, "xinput1_2.dll") == 0) {
+        std::printf("  it imports %s%s: copy no-loader\\xinput1_3.dll beside it under that name, "
+                    "%s, with StickShift.ini\n",
+                    facts.xinput, loaded, facts.xinput);
+    } else {
+        std::printf("  it imports %s%s: copy no-loader\\%s beside it, with StickShift.ini\n",
+                    facts.xinput, loaded, facts.xinput);
+    }
+    return 0;
+}
+
 int Usage() {
     std::fprintf(stderr, "usage: StickShiftProbe [--settings PATH] [--count N]\n"
+                         "       StickShiftProbe --game PATH\n"
                          "  --settings PATH  read the settings from PATH (for example "
                          "StickShift.ini)\n"
                          "                   instead of StickShift.ini beside this program\n"
-                         "  --count N        print N readings, one per line, and exit\n");
+                         "  --count N        print N readings, one per line, and exit\n"
+                         "  --game PATH      tell which zip and which no-loader file suit the "
+                         "game's program\n");
     return 2;
 }
 
@@ -228,6 +350,9 @@ int Usage() {
 
 // Wide arguments, so that --settings takes a path in any folder.
 int wmain(int argc, wchar_t** argv) {
+    // Windows' own library, never a StickShift copy that may sit beside the probe under that
+    // name: that copy would act, and the key would go down while the player tunes.
+    SystemXInputFileName = L"xinput1_4.dll";
     const wchar_t* settingsArgument = nullptr;
     long count = -1;
     for (int i = 1; i < argc; ++i) {
@@ -235,17 +360,22 @@ int wmain(int argc, wchar_t** argv) {
             settingsArgument = argv[++i];
         else if (std::wcscmp(argv[i], L"--count") == 0 && i + 1 < argc)
             count = std::wcstol(argv[++i], nullptr, 10);
+        else if (std::wcscmp(argv[i], L"--game") == 0 && i + 1 < argc && argc == 3)
+            return DescribeGame(argv[++i]);
         else
             return Usage();
     }
 
     // The same reading as the module's: a relative name would send the profile routine to
     // the Windows folder, so the file named on the command line is made absolute first.
+    // Else StickShift.ini beside this program: the file that the module shipped beside it reads.
+    wchar_t probePath[ModulePathCapacity] = L"";
+    GetModuleFileNameW(nullptr, probePath, ModulePathCapacity);
     wchar_t settingsPath[SettingsPathCapacity] = L"";
     if (settingsArgument != nullptr)
         GetFullPathNameW(settingsArgument, SettingsPathCapacity, settingsPath, nullptr);
     else
-        ModuleSettingsBesideProbe(settingsPath);
+        BuildSettingsPath(probePath, settingsPath, SharedSettingsFileName);
     UnusableSettings unusable = LoadSettingsFromFile(settingsPath);
     // An empty or wordy Controller gives the first one, or the number it starts with.
     unusable.controller =
@@ -253,6 +383,8 @@ int wmain(int argc, wchar_t** argv) {
                                 !IsWholeNumber(ValueText(settingsPath, ControllerKey).c_str()));
 
     std::printf("StickShiftProbe: the left stick as StickShift.dll sees it. Esc or Ctrl+C ends.\n");
+    PrintWhereStickShiftActs();
+    PrintNoLoaderCopiesBeside(probePath);
     const bool fileFound = GetFileAttributesW(settingsPath) != INVALID_FILE_ATTRIBUTES;
     if (fileFound)
         std::printf("Settings from %s\n", ConsoleText(settingsPath).c_str());
@@ -292,7 +424,7 @@ int wmain(int argc, wchar_t** argv) {
         XINPUT_STATE sample = {};
         HeldKeyEvent event;
         const bool read = ReadsControllerThisTurn(state, GetTickCount64()) &&
-                          XInputGetState(ControllerIndex, &sample) == ERROR_SUCCESS;
+                          ReadSystemController(ControllerIndex, &sample) == ERROR_SUCCESS;
         if (read) {
             const SHORT x = sample.Gamepad.sThumbLX;
             const SHORT y = sample.Gamepad.sThumbLY;
