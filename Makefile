@@ -47,9 +47,10 @@ test: native-tests module module-x86 run-deps
 		echo "NOT RUN: the 32-bit end-to-end suite: 32-bit Wine ($(WINE32)) is not installed or"; \
 		echo "cannot start on this machine (a Linux kernel with ia32 emulation off runs no 32-bit"; \
 		echo "program)."; \
-		for shipped in StickShift.dll StickShiftProbe.exe; do \
+		for shipped in StickShift.dll:plugin no-loader/xinput1_4.dll:noloader \
+			StickShiftProbe.exe:probe; do \
 			sh tests/wine/check-module-shape.sh i686-w64-mingw32-objdump \
-				build/windows-x86/$$shipped 32 || exit 1; \
+				build/windows-x86/$${shipped%:*} 32 $${shipped#*:} || exit 1; \
 		done; \
 	fi
 

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Runs a Windows program of the build under Wine: wine-run.sh PREFIX PROGRAM [ARGUMENTS...]
-# The Wine prefix lives in the build tree and is made on first use. The test controller beside
-# a program is preferred to Wine's own xinput1_4.dll, which a program without one still gets;
-# WINE_RUN_OWN_XINPUT=1 drops that override, for Wine's own library as a player has it.
+# The Wine prefix lives in the build tree and is made on first use. A test controller or a
+# no-loader copy beside a program, or put into the prefix's system folder, is preferred to
+# Wine's own XInput libraries, which a program without one still gets; WINE_RUN_OWN_XINPUT=1
+# drops that override, for Wine's own library as a player has it.
 # Wine's crash debugger is off, so a crash ends the program at once with a failing exit code.
 # The program learns the Linux process it runs in from WINE_RUN_UNIX_PID.
 set -e
@@ -14,7 +15,7 @@ shift
 # trace; by default quiet, but for Wine's own word when it cannot lay out a program's memory.
 export WINEPREFIX="$prefix" WINEARCH="${WINEARCH:-win64}" WINEDEBUG="${WINEDEBUG:--all,err+virtual}"
 overrides="winedbg.exe=d;mscoree,mshtml="
-[ "${WINE_RUN_OWN_XINPUT:-0}" = 1 ] || overrides="xinput1_4=n,b;$overrides"
+[ "${WINE_RUN_OWN_XINPUT:-0}" = 1 ] || overrides="xinput1_4,xinput1_3,xinput9_1_0=n,b;$overrides"
 export WINEDLLOVERRIDES="$overrides"
 
 if [ "$WINEARCH" = win32 ]; then

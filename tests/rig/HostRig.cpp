@@ -117,6 +117,7 @@ void ResetController() {
         pad.triggers = 0;
     }
     Controller().firstCallSetupMs = 0;
+    Controller().fixedPacketNumber = 0;
 }
 
 void PlaceLeftStick(SHORT x, SHORT y, bool connected, int userIndex) {

@@ -26,6 +26,9 @@ struct TestControllerState {
     // it looks for devices for this long, then takes a reference to itself and starts a helper
     // thread, waiting for it to start. Both steps need the loader lock.
     volatile LONG firstCallSetupMs;
+    // When not 0, every reading carries this packet number, rather than one made from the
+    // sticks: a change of it is then the no-loader form's own.
+    volatile LONG fixedPacketNumber;
 };
 
 // Creates the block, or opens it when another process already has. Zero-filled when new: no

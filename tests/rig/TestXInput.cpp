@@ -46,7 +46,9 @@ extern "C" DWORD WINAPI XInputGetState(DWORD userIndex, XINPUT_STATE* state) {
     const LONG64 sticks =
         InterlockedCompareExchange64(const_cast<volatile LONG64*>(&pad.sticks), 0, 0);
     ZeroMemory(state, sizeof *state);
-    state->dwPacketNumber = static_cast<DWORD>(sticks ^ (sticks >> 32));
+    const LONG fixedPacketNumber = Controller->fixedPacketNumber;
+    state->dwPacketNumber = fixedPacketNumber != 0 ? static_cast<DWORD>(fixedPacketNumber)
+                                                   : static_cast<DWORD>(sticks ^ (sticks >> 32));
     state->Gamepad.wButtons = static_cast<WORD>(pad.buttons);
     state->Gamepad.bLeftTrigger = static_cast<BYTE>(pad.triggers);
     state->Gamepad.bRightTrigger = static_cast<BYTE>(pad.triggers >> 8);

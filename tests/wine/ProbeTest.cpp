@@ -1,4 +1,5 @@
-// StickShiftProbe.exe, run as a user would, beside a copy of the test controller.
+// StickShiftProbe.exe, run as a user would, with the test controller as Windows' own XInput
+// library.
 
 #include "ModuleTest.h"
 
@@ -6,13 +7,17 @@ namespace {
 
 class Probe : public ModuleTest {
   protected:
-    // A folder holding the probe and the test controller, as a user's folder holds the probe.
+    void SetUp() override {
+        if (!InstallTestControllerAsSystemXInput())
+            GTEST_SKIP() << "needs a prefix of its own: ctest runs it as NoLoaderAndProbe";
+        ModuleTest::SetUp();
+    }
+
+    // A folder holding the probe, as a user's folder holds it.
     std::string PrepareFolder() {
         const std::string folder = FreshCaseFolder(CaseFolder());
         CopyFileA((ExeFolder() + "\\..\\StickShiftProbe.exe").c_str(),
                   (folder + "\\StickShiftProbe.exe").c_str(), FALSE);
-        CopyFileA((ExeFolder() + "\\xinput1_4.dll").c_str(), (folder + "\\xinput1_4.dll").c_str(),
-                  FALSE);
         return folder;
     }
 
@@ -41,6 +46,7 @@ TEST_F(Probe, ReadsTheStickWithTheDefaultSettings) {
     EXPECT_TRUE(Contains(output, "13106 stick units")) << output;
     EXPECT_TRUE(Contains(output, "deflection  50.0 %")) << output;
     EXPECT_TRUE(Contains(output, "Left Shift down")) << output;
+    EXPECT_TRUE(Contains(output, "StickShift is not active in any running program")) << output;
 
     PlaceLeftStick(14000, 0);
     output = Run(folder, "--count 3");
@@ -78,21 +84,26 @@ TEST_F(Probe, ReadsTheModulesSettingsFileBesideItOrTheOneNamed) {
 
 TEST_F(Probe, WaitsForAnAbsentControllerAndThenLooksForItAboutOnceASecond) {
     const std::string folder = PrepareFolder();
+    const LONG readsBefore = Controller().calls[0];
     const std::string output = Run(folder, "--count 52");
     EXPECT_TRUE(Contains(output, "No controller 1: waiting for one...  Left Shift up")) << output;
     EXPECT_TRUE(Contains(output, "No controller 1: looking for one about once a second...  Left "
                                  "Shift up"))
         << output;
-    EXPECT_EQ(Controller().calls[0], 50);
+    EXPECT_EQ(Controller().calls[0] - readsBefore, 50);
 }
 
 TEST_F(Probe, NamesTheKeyControllerAndFocusModeAndEachValueItCannotUse) {
+    LoadFresh(); // acting in this program, on an absent controller 1
     const std::string folder = PrepareFolder();
     PlaceLeftStick(32767, 0, true, 1);
     WriteTextFile(folder + "\\StickShift.ini", "[Settings]\nKey=rctrl\nController=2\n"
                                                "Mode=Toggle\nForwardOnly=1\n");
     PlaceLeftStick(0, 32767, true, 1);
     std::string output = Run(folder, "--count 2");
+    EXPECT_TRUE(Contains(output, "StickShift acts in StickShiftWineTests.exe (process " +
+                                     std::to_string(GetCurrentProcessId()) + ")"))
+        << output;
     EXPECT_TRUE(Contains(output, "key:        Right Ctrl (RCtrl)  (Key from the file)")) << output;
     EXPECT_TRUE(Contains(output, "controller: 2  (Controller from the file)")) << output;
     EXPECT_TRUE(Contains(output, "only while a window of the game has the foreground  "
@@ -148,4 +159,43 @@ TEST_F(Probe, NamesTheKeyControllerAndFocusModeAndEachValueItCannotUse) {
     EXPECT_TRUE(Contains(output, "OnlyWhenFocused \"yes\" is not 0 or 1: it acts whichever window "
                                  "has the focus"))
         << output;
+}
+
+TEST_F(Probe, TellsWhichZipAndNoLoaderFileSuitAGameAndNamesTheCopiesBesideIt) {
+    const std::string folder = PrepareFolder();
+    const auto describe = [&folder](const std::string& path, DWORD expectedExit) {
+        std::string output;
+        DWORD exitCode = 1;
+        EXPECT_TRUE(RunProgram(folder + "\\StickShiftProbe.exe", "--game \"" + path + "\"", folder,
+                               output, exitCode));
+        EXPECT_EQ(exitCode, expectedExit) << output;
+        return output;
+    };
+    const unsigned bits = sizeof(void*) * 8;
+    const std::string other =
+        ExeFolder() + (bits == 64 ? "\\..\\..\\windows-x86" : "\\..\\..\\windows");
+    std::string output = describe(ExeFolder() + "\\Game_xinput1_3.exe", 0);
+    EXPECT_TRUE(Contains(output, "a " + std::to_string(bits) + "-bit program: use StickShift-"))
+        << output;
+    EXPECT_TRUE(Contains(output, "it imports xinput1_3.dll: copy no-loader\\xinput1_3.dll"))
+        << output;
+    output = describe(other + "\\tests\\Game_xinput9_1_0.exe", 0);
+    EXPECT_TRUE(Contains(output, "a " + std::to_string(96 - bits) + "-bit program")) << output;
+    EXPECT_TRUE(Contains(output, "it imports xinput9_1_0.dll")) << output;
+    output = describe(folder + "\\StickShiftProbe.exe", 0);
+    EXPECT_TRUE(Contains(output, "it imports no XInput library")) << output;
+    EXPECT_TRUE(Contains(output, "it may be a launcher")) << output;
+    WriteTextFile(folder + "\\StickShift.ini", "[Settings]\n");
+    output = describe(folder + "\\StickShift.ini", 2);
+    EXPECT_TRUE(Contains(output, "is not a Windows program")) << output;
+
+    // Beside the probe in a game's folder: a no-loader copy, never loaded, and the game's own.
+    PlaceNoLoaderModule(folder + "\\xinput1_3.dll");
+    CopyFileA((ExeFolder() + "\\xinput1_4.dll").c_str(), (folder + "\\xinput1_4.dll").c_str(),
+              FALSE);
+    output = Run(folder, "--count 1");
+    EXPECT_TRUE(Contains(output, "Beside the probe: xinput1_3.dll, StickShift's no-loader form"))
+        << output;
+    EXPECT_TRUE(Contains(output, "Beside the probe: xinput1_4.dll, not StickShift")) << output;
+    EXPECT_TRUE(Contains(output, "StickShift is not active in any running program")) << output;
 }

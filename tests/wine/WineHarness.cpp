@@ -1,6 +1,7 @@
 #include "WineHarness.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -75,6 +76,27 @@ void WriteTextFile(const std::string& path, const std::string& text) {
 
 void PlaceModule(const std::string& path) {
     CopyFileW(Wide(BuiltModulePath()).c_str(), Wide(path).c_str(), FALSE);
+}
+
+void PlaceNoLoaderModule(const std::string& path) {
+    CopyFileW(Wide(ExeFolder() + "\\..\\no-loader\\xinput1_4.dll").c_str(), Wide(path).c_str(),
+              FALSE);
+}
+
+const char* const XInputNames[3] = {"xinput1_4.dll", "xinput1_3.dll", "xinput9_1_0.dll"};
+
+std::string SystemFolder() {
+    wchar_t folder[MAX_PATH];
+    return Utf8(std::wstring(folder, GetSystemDirectoryW(folder, MAX_PATH)));
+}
+
+bool InstallTestControllerAsSystemXInput() {
+    if (std::getenv("STICKSHIFT_SYSTEM_XINPUT_PREFIX") == nullptr)
+        return false;
+    for (const char* name : XInputNames)
+        CopyFileW(Wide(ExeFolder() + "\\xinput1_4.dll").c_str(),
+                  Wide(SystemFolder() + "\\" + name).c_str(), FALSE);
+    return true;
 }
 
 void PlaceHost(const std::string& path) {

@@ -22,6 +22,18 @@ void WriteTextFile(const std::string& path, const std::string& text);
 // Copies the built StickShift.dll to `path`.
 void PlaceModule(const std::string& path);
 
+// Copies the built no-loader form to `path`, named as an XInput library.
+void PlaceNoLoaderModule(const std::string& path);
+
+// XInput's names, under which the no-loader form ships.
+extern const char* const XInputNames[3];
+
+// Puts the test controller into the prefix's system folder under each of XInput's names, as
+// Windows' own library; false, doing nothing, unless this run has a prefix of its own for that
+// (STICKSHIFT_SYSTEM_XINPUT_PREFIX): the other tests rely on Wine's own library there.
+bool InstallTestControllerAsSystemXInput();
+std::string SystemFolder();
+
 // Copies this test program to `path`, for a host that runs away from the test controller.
 void PlaceHost(const std::string& path);
 

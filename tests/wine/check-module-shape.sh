@@ -1,30 +1,74 @@
 #!/bin/sh
-# check-module-shape.sh OBJDUMP MODULE BITS: what we ship must be drop-in: a BITS-bit (64 or
-# 32) module with no exports, XInputGetState bound by ordinal 2, and only system DLLs imported.
+# check-module-shape.sh OBJDUMP FILE BITS KIND: what we ship must be drop-in: a BITS-bit (64 or
+# 32) file that imports only system DLLs, a DLL of at most 24 KiB. By KIND:
+#   plugin    StickShift.dll: no exports, XInputGetState bound by ordinal 2 of xinput1_4.dll;
+#   noloader  the no-loader form: every XInput function at Windows' ordinals, the ordinal-only
+#             ones without a name, and no XInput import;
+#   probe     StickShiftProbe.exe: no XInput import (it loads Windows' own library itself).
 objdump=$1
-module=$2
+file=$2
 bits=$3
-dump=$("$objdump" -p "$module") || exit 1
+kind=$4
+dump=$("$objdump" -p "$file") || exit 1
 status=0
 fail() { echo "FAIL: $*"; status=1; }
 
 if [ "$bits" = 64 ]; then format="(PE32+)"; else format="(PE32)"; fi
-echo "$dump" | grep -qF "$format" || fail "not a $bits-bit module"
+echo "$dump" | grep -qF "$format" || fail "not a $bits-bit file"
 
-exported=$(echo "$dump" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' | tail -n +2 | grep -c '\[')
-[ "$exported" -eq 0 ] || fail "exports $exported names"
+case $file in
+*.dll)
+    size=$(wc -c <"$file")
+    [ "$size" -le 24576 ] || fail "$size bytes, over 24 KiB"
+    ;;
+esac
+
+# Exports as "ORDINAL NAME" lines, an ordinal-only one with the name "-".
+ordinals=$(echo "$dump" | sed -n 's/^[[:space:]]*\[ *[0-9]*\] +base\[ *\([0-9]*\)\].*/\1/p')
+base=$(echo "$dump" | sed -n 's/.*-- Ordinal Base \([0-9][0-9]*\).*/\1/p')
+names=$(echo "$dump" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+    sed -n "s/^[[:space:]]*\[ *\([0-9]*\)\] \(.*\)/\1 \2/p")
+exports=$(for ordinal in $ordinals; do
+    name=$(echo "$names" | awk -v index_=$((ordinal - base)) '$1 == index_ { print $2 }')
+    echo "$ordinal ${name:--}"
+done)
 
 imports=$(echo "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
 for dll in $imports; do
-    case $dll in
-    kernel32.dll | user32.dll | xinput1_4.dll | msvcrt.dll | ucrtbase.dll | api-ms-win-crt-*.dll) ;;
-    *) fail "imports $dll, which is not a system DLL" ;;
+    case $kind:$dll in
+    *:kernel32.dll | *:user32.dll | *:msvcrt.dll | *:ucrtbase.dll | *:api-ms-win-crt-*.dll) ;;
+    plugin:xinput1_4.dll | probe:version.dll) ;;
+    *) fail "imports $dll, which it must not" ;;
     esac
 done
 echo "imports: $imports"
 
-echo "$dump" | sed -n '/DLL Name: xinput1_4.dll/,/^$/p' | grep -Eq '^[[:space:]]+[0-9a-f]+[[:space:]]+0*2[[:space:]]+<none>' ||
-    fail "XInputGetState is not imported by ordinal 2"
+case $kind in
+plugin)
+    [ -z "$exports" ] || fail "exports: $exports"
+    echo "$dump" | sed -n '/DLL Name: xinput1_4.dll/,/^$/p' |
+        grep -Eq '^[[:space:]]+[0-9a-f]+[[:space:]]+0*2[[:space:]]+<none>' ||
+        fail "XInputGetState is not imported by ordinal 2"
+    ;;
+noloader)
+    expected="2 XInputGetState
+3 XInputSetState
+4 XInputGetCapabilities
+5 XInputEnable
+6 XInputGetDSoundAudioDeviceGuids
+7 XInputGetBatteryInformation
+8 XInputGetKeystroke
+10 XInputGetAudioDeviceIds
+100 -
+101 -
+102 -
+103 -
+104 -
+108 -"
+    [ "$exports" = "$expected" ] || fail "exports, as ordinal and name:
+$exports"
+    ;;
+esac
 
-[ $status -eq 0 ] && echo "module shape ok"
+[ $status -eq 0 ] && echo "$kind shape ok"
 exit $status
