@@ -49,7 +49,8 @@ UnusableSettings LoadSettingsFromFile(const wchar_t* settingsPath) {
 }
 
 void LookUpHeldKeyScanCode() {
-    if (HeldKey.scanCode == 0) // Left Shift keeps its fixed scan code; the others are the layout's
+    // Left Shift keeps its fixed scan code; the other keyboard keys take the layout's.
+    if (HeldKey.scanCode == 0 && HeldKey.padButton == 0)
         HeldKey.scanCode = static_cast<std::uint16_t>(
             MapVirtualKeyW(HeldKey.virtualKey, MAPVK_VK_TO_VSC_EX) & 0xFF);
 }

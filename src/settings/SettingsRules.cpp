@@ -45,15 +45,21 @@ void BuildSettingsPath(const wchar_t (&modulePath)[ModulePathCapacity],
 
 namespace {
 
-// Kept small: the table is part of the module.
+// Kept small: the table is part of the module. A controller button has its bit instead of a
+// virtual-key code, and a "Pad" prefix that no keyboard key's name has.
 struct KeyName {
-    char name[7];
+    char name[9];
     std::uint8_t virtualKey;
+    std::uint16_t padButton;
 };
 
 constexpr KeyName KeyNames[] = {
-    {"LShift", 0xA0}, {"RShift", 0xA1}, {"LCtrl", 0xA2}, {"RCtrl", 0xA3},
-    {"LAlt", 0xA4},   {"RAlt", 0xA5},   {"Space", 0x20}, {"Tab", 0x09},
+    {"LShift", 0xA0, 0},    {"RShift", 0xA1, 0},     {"LCtrl", 0xA2, 0},   {"RCtrl", 0xA3, 0},
+    {"LAlt", 0xA4, 0},      {"RAlt", 0xA5, 0},       {"Space", 0x20, 0},   {"Tab", 0x09, 0},
+    {"PadLS", 0, 0x0040},   {"PadRS", 0, 0x0080},    {"PadA", 0, 0x1000},  {"PadB", 0, 0x2000},
+    {"PadX", 0, 0x4000},    {"PadY", 0, 0x8000},     {"PadLB", 0, 0x0100}, {"PadRB", 0, 0x0200},
+    {"PadBack", 0, 0x0020}, {"PadStart", 0, 0x0010}, {"PadUp", 0, 0x0001}, {"PadDown", 0, 0x0002},
+    {"PadLeft", 0, 0x0004}, {"PadRight", 0, 0x0008},
 };
 
 constexpr const char* ModeNames[] = {"Hold", "Tap", "Toggle"}; // by KeyMode
@@ -111,7 +117,7 @@ bool KeyFromName(const wchar_t (&text)[KeyNameCapacity], HoldableKey& key) {
         const wchar_t c = Upper(name[0]);
         if ((c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9')) {
             // A letter's or digit's virtual-key code is its upper-case character.
-            key = {static_cast<std::uint16_t>(c), 0, false, {static_cast<char>(c)}};
+            key = {static_cast<std::uint16_t>(c), 0, false, {static_cast<char>(c)}, 0};
             return true;
         }
     }
@@ -121,7 +127,7 @@ bool KeyFromName(const wchar_t (&text)[KeyNameCapacity], HoldableKey& key) {
             !(named.name[0] == 'L' && Spells(name, length, named.name + 1)))
             continue;
         if (named.virtualKey != LeftShiftVirtualKey) {
-            key = {named.virtualKey, 0, IsExtended(named.virtualKey), {}};
+            key = {named.virtualKey, 0, IsExtended(named.virtualKey), {}, named.padButton};
             std::memcpy(key.name, named.name, sizeof key.name);
         }
         return true;

@@ -49,7 +49,9 @@ constexpr std::size_t SettingsPathCapacity = ModulePathCapacity + 4;
 constexpr std::size_t KeyNameCapacity = 16;
 
 // The key that `text` names, ignoring letter case and blanks around it: LShift, RShift, LCtrl,
-// RCtrl, LAlt, RAlt, Space, Tab, A-Z or 0-9; Shift, Ctrl and Alt alone mean the left one. Reads
+// RCtrl, LAlt, RAlt, Space, Tab, A-Z or 0-9; Shift, Ctrl and Alt alone mean the left one; or a
+// controller button: PadLS, PadRS, PadA, PadB, PadX, PadY, PadLB, PadRB, PadBack, PadStart,
+// PadUp, PadDown, PadLeft, PadRight. Reads
 // at most KeyNameCapacity characters of `text`, terminated or not. An empty, unknown or
 // overlong name gives Left Shift and false. The scan code is left for the platform to find.
 bool KeyFromName(const wchar_t (&text)[KeyNameCapacity], HoldableKey& key);
@@ -59,7 +61,7 @@ bool KeyFromName(const wchar_t (&text)[KeyNameCapacity], HoldableKey& key);
 // overlong name gives Hold and false.
 bool KeyModeFromName(const wchar_t (&text)[KeyNameCapacity], KeyMode& mode);
 
-// The key as a player calls it: "Left Shift", "Space", "A".
+// The key as a player calls it: "Left Shift", "Space", "A", "Left stick click".
 const char* KeyLabel(const HoldableKey& key);
 
 // The mode as the settings file names it: "Hold", "Tap", "Toggle".

@@ -59,7 +59,7 @@ void CheckKeyName(const std::uint8_t* data, std::size_t size) {
         name[i] = static_cast<unsigned char>(key.name[i]);
     HoldableKey again;
     if (!KeyFromName(name, again) || again.virtualKey != key.virtualKey ||
-        again.extended != key.extended)
+        again.extended != key.extended || again.padButton != key.padButton)
         std::abort();
     delete[] text;
 }

@@ -93,6 +93,7 @@ TEST(KeyFromName, EveryNameLetterCaseBlanksAndWhatNamesNoKey) {
         std::uint16_t virtualKey;
         bool extended;
         const char* name;
+        std::uint16_t padButton = 0;
     } const cases[] = {
         {L"LShift", true, 0xA0, false, "LShift"},
         {L"RShift", true, 0xA1, false, "RShift"},
@@ -110,6 +111,23 @@ TEST(KeyFromName, EveryNameLetterCaseBlanksAndWhatNamesNoKey) {
         {L"0", true, '0', false, "0"},
         {L"9", true, '9', false, "9"},
         {L" \trShIfT\t ", true, 0xA1, false, "RShift"},
+        // The controller's buttons: a bit, and no virtual-key code, Back's bit being VK_SPACE.
+        {L"PadLS", true, 0, false, "PadLS", 0x0040},
+        {L"padrs", true, 0, false, "PadRS", 0x0080},
+        {L"PADA", true, 0, false, "PadA", 0x1000},
+        {L"PadB", true, 0, false, "PadB", 0x2000},
+        {L"PadX", true, 0, false, "PadX", 0x4000},
+        {L"PadY", true, 0, false, "PadY", 0x8000},
+        {L"PadLB", true, 0, false, "PadLB", 0x0100},
+        {L"PadRB", true, 0, false, "PadRB", 0x0200},
+        {L" PadBack ", true, 0, false, "PadBack", 0x0020},
+        {L"PadStart", true, 0, false, "PadStart", 0x0010},
+        {L"PadUp", true, 0, false, "PadUp", 0x0001},
+        {L"PadDown", true, 0, false, "PadDown", 0x0002},
+        {L"PadLeft", true, 0, false, "PadLeft", 0x0004},
+        {L"\tpadright", true, 0, false, "PadRight", 0x0008},
+        {L"Pad", false, 0xA0, false, "LShift"},
+        {L"PadLT", false, 0xA0, false, "LShift"},
         {L"", false, 0xA0, false, "LShift"},
         {L"   ", false, 0xA0, false, "LShift"},
         {L"Shfit", false, 0xA0, false, "LShift"},
@@ -130,6 +148,7 @@ TEST(KeyFromName, EveryNameLetterCaseBlanksAndWhatNamesNoKey) {
         EXPECT_EQ(key.virtualKey, c.virtualKey) << c.name;
         EXPECT_EQ(key.extended, c.extended) << c.name;
         EXPECT_STREQ(key.name, c.name);
+        EXPECT_EQ(key.padButton, c.padButton) << c.name;
         // Only Left Shift's scan code is fixed; the others are the keyboard layout's.
         EXPECT_EQ(key.scanCode, c.virtualKey == 0xA0 ? 0x2A : 0);
     }

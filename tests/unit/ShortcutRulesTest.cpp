@@ -25,8 +25,8 @@ bool WriteFlags(AccessibilityShortcut shortcut, unsigned long flags) {
 
 constexpr unsigned long On = ShortcutHotkeyActive, FeatureOn = ShortcutFeatureOn;
 constexpr unsigned long Others = 0x1F2; // the rest of Windows' default flags, kept as they are
-constexpr HoldableKey RightShift = {0xA1, 0x36, false, "RShift"};
-constexpr HoldableKey LeftCtrl = {0xA2, 0x1D, false, "LCtrl"};
+constexpr HoldableKey RightShift = {0xA1, 0x36, false, "RShift", 0};
+constexpr HoldableKey LeftCtrl = {0xA2, 0x1D, false, "LCtrl", 0};
 
 } // namespace
 
