@@ -1,6 +1,7 @@
 // The no-loader form's face: every function of xinput1_3 and xinput1_4, at Windows' ordinals
 // (XInputExports.def.in), each taking exactly the system function's arguments and passing the
-// call on to Windows' own library. The game sees what that library returned, byte for byte.
+// call on to Windows' own library. The game sees what that library returned, byte for byte, but
+// for the button that a pad key holds down.
 
 #include "noloader/SystemXInput.h"
 #include "shared/ProcessRecord.h"
@@ -19,8 +20,12 @@ DWORD PassOn(SystemXInputFunction which, Arguments... arguments) {
 
 extern "C" {
 
+// What the game reads: the controller as Windows' library gave it, with the button that a pad
+// key holds down, if any, from whichever copy acts.
 DWORD WINAPI PassXInputGetState(DWORD userIndex, XINPUT_STATE* state) {
-    return PassOn<decltype(&PassXInputGetState)>(GetStateFunction, userIndex, state);
+    return AddHeldPadButton(
+        userIndex, state,
+        PassOn<decltype(&PassXInputGetState)>(GetStateFunction, userIndex, state));
 }
 
 DWORD WINAPI PassXInputSetState(DWORD userIndex, XINPUT_VIBRATION* vibration) {
@@ -69,7 +74,9 @@ DWORD WINAPI PassXInputGetAudioDeviceIds(DWORD userIndex, LPWSTR render, UINT* r
 DWORD WINAPI PassXInputGetStateEx(DWORD userIndex, XINPUT_STATE* state) {
     if (SystemXInput(GetStateExFunction) == nullptr)
         return PassXInputGetState(userIndex, state);
-    return PassOn<decltype(&PassXInputGetStateEx)>(GetStateExFunction, userIndex, state);
+    return AddHeldPadButton(
+        userIndex, state,
+        PassOn<decltype(&PassXInputGetStateEx)>(GetStateExFunction, userIndex, state));
 }
 
 DWORD WINAPI PassXInputWaitForGuideButton(DWORD userIndex, DWORD flags, void* overlapped) {

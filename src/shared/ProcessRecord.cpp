@@ -40,6 +40,25 @@ bool OpenProcessRecordAndClaim() {
     return Claimed;
 }
 
+void HoldPadButton(DWORD userIndex, std::uint16_t button) {
+    ProcessRecord& record = *ThisProcessRecord;
+    InterlockedExchange(&record.padController, static_cast<LONG>(userIndex));
+    const LONG64 changes = InterlockedCompareExchange64(&record.padButtonState, 0, 0) >> 16;
+    InterlockedExchange64(&record.padButtonState, (changes + 1) << 16 | button);
+}
+
+DWORD AddHeldPadButton(DWORD userIndex, XINPUT_STATE* state, DWORD result) {
+    const ProcessRecord& record = *ThisProcessRecord;
+    if (result != ERROR_SUCCESS || state == nullptr || record.xinputDisabled != 0 ||
+        userIndex != static_cast<DWORD>(record.padController))
+        return result;
+    const LONG64 held =
+        InterlockedCompareExchange64(const_cast<volatile LONG64*>(&record.padButtonState), 0, 0);
+    state->Gamepad.wButtons |= static_cast<WORD>(held & 0xFFFF);
+    state->dwPacketNumber += static_cast<DWORD>(held >> 16);
+    return result;
+}
+
 void CloseProcessRecord() {
     if (Claimed)
         InterlockedExchange(&ThisProcessRecord->acting, 0);

@@ -25,7 +25,20 @@ bool SendHeldKeyEvent(bool release) {
     return SendInput(1, &keyEvent, sizeof(INPUT)) == 1;
 }
 
+// A controller button is held in what the game reads through the no-loader form, never sent as
+// a keyboard event: held from the moment it is set until it is let go.
+std::atomic<bool> PadButtonHeld{false};
+
+bool KeyHeld() {
+    return HeldKey.padButton != 0 ? PadButtonHeld : ShiftHeld;
+}
+
 bool PressKey() {
+    if (HeldKey.padButton != 0) {
+        HoldPadButton(ControllerIndex, HeldKey.padButton);
+        PadButtonHeld = true;
+        return true;
+    }
     ShiftHeld = true;
     const bool sent = SendHeldKeyEvent(false);
     if (!sent)
@@ -34,6 +47,11 @@ bool PressKey() {
 }
 
 bool ReleaseKey() {
+    if (HeldKey.padButton != 0) {
+        HoldPadButton(ControllerIndex, 0);
+        PadButtonHeld = false;
+        return true;
+    }
     if (!SendHeldKeyEvent(true))
         return false;
     ShiftHeld = false;
@@ -66,9 +84,9 @@ unsigned WINAPI StickWatcher(void*) {
         const HeldKeyEvent event =
             ReadsControllerThisTurn(state, GetTickCount64()) &&
                     ReadController(ControllerIndex, &sample) == ERROR_SUCCESS
-                ? DecideOnReading(state, ShiftHeld, sample.Gamepad.sThumbLX,
+                ? DecideOnReading(state, KeyHeld(), sample.Gamepad.sThumbLX,
                                   sample.Gamepad.sThumbLY, settings, stickCounts)
-                : DecideWithoutReading(state, ShiftHeld, settings, stickCounts);
+                : DecideWithoutReading(state, KeyHeld(), settings, stickCounts);
         // Checked again just before sending: once detach has begun, a send could wait on a
         // keyboard hook owned by the unloading thread, which is inside DllMain. Detach sends the
         // release that is owed.
@@ -83,6 +101,6 @@ unsigned WINAPI StickWatcher(void*) {
 }
 
 void ReleaseKeyIfHeld() {
-    if (ShiftHeld)
+    if (KeyHeld())
         ReleaseKey();
 }

@@ -8,7 +8,7 @@
 // is ignored; returns 0.
 unsigned WINAPI StickWatcher(void* unused);
 
-// Sends one release of the held key if the watcher's bookkeeping says it is down. Safe to call
-// from another thread once the watcher has stopped or been ended at any instant: the worst it
-// can cost is a spare release.
+// Sends one release of the held key if the watcher's bookkeeping says it is down, or stops
+// holding a controller button. Safe to call from another thread once the watcher has stopped or
+// been ended at any instant: the worst it can cost is a spare release.
 void ReleaseKeyIfHeld();

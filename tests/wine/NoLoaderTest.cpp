@@ -88,3 +88,60 @@ TEST_F(NoLoader, PassesTheControllerOnUnchangedAndHoldsTheKeyWhileTheGameRuns) {
         InstallTestControllerAsSystemXInput();
     }
 }
+
+namespace {
+
+struct GameRun {
+    std::string folder, arguments, output;
+    DWORD exitCode = 1;
+    bool ended = false;
+};
+
+DWORD WINAPI RunGame(void* game) {
+    GameRun& run = *static_cast<GameRun*>(game);
+    run.ended =
+        RunProgram(run.folder + "\\Game.exe", run.arguments, run.folder, run.output, run.exitCode);
+    return 0;
+}
+
+} // namespace
+
+TEST_F(NoLoader, HoldsThePadButtonInWhatTheGameReadsAndSendsNoKey) {
+    const struct {
+        const char* what;
+        const char* settings;
+        bool backToRest; // else pushed until the game ends
+    } cases[] = {
+        {"Hold: the button while the stick is out", "[Settings]\nKey=PadLS\n", true},
+        {"Tap: the button for a tap, then clear, the stick still out",
+         "[Settings]\nKey=padls\nMode=Tap\nOnlyWhenFocused=0\n", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        GameRun game;
+        game.folder = FreshCaseFolder(CaseFolder());
+        game.arguments = "150";
+        CopyFileA((ExeFolder() + "\\Game_xinput1_3.exe").c_str(),
+                  (game.folder + "\\Game.exe").c_str(), FALSE);
+        PlaceNoLoaderModule(game.folder + "\\xinput1_3.dll");
+        WriteTextFile(game.folder + "\\StickShift.ini", c.settings);
+        ConnectFullController(); // packet number 77 throughout, buttons 5030
+        SetLeftStick(Controller().pads[0], 0, 0);
+
+        const HANDLE running = CreateThread(nullptr, 0, RunGame, &game, 0, nullptr);
+        ASSERT_TRUE(WaitForPolls(20, 5000)) << "the game never read the controller";
+        MoveLeftStick(32767, 0, 40);
+        if (c.backToRest)
+            MoveLeftStick(0, 0, 40);
+        WaitForSingleObject(running, 10000);
+        CloseHandle(running);
+        EXPECT_TRUE(game.ended);
+        EXPECT_EQ(game.exitCode, 0u) << game.output;
+        // Each change of the button comes with a packet number of its own.
+        EXPECT_EQ(game.output.substr(0, game.output.find("result")),
+                  "read packet 77 buttons 5030\r\n"
+                  "read packet 78 buttons 5070\r\n"
+                  "read packet 79 buttons 5030\r\n");
+        ExpectEventsNow(0);
+    }
+}
