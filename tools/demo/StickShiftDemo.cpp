@@ -1,11 +1,13 @@
-// Shows StickShift.dll at work under a stand-in controller: moves the stick along a scripted
-// path, prints a live timeline of the stick and of the key events that the module
-// injects (as a keyboard hook sees them), and draws the path over the two circles as an SVG
-// picture.
+// Shows StickShift at work under a stand-in controller: moves the stick along a scripted path,
+// prints a live timeline of the stick and of the key events that the module injects (as a
+// keyboard hook sees them), and draws the path over the two circles as an SVG picture. With a
+// controller button for a key, the module is the no-loader form (a MODULE_PATH named xinput*),
+// and the demo reads the controller through it as a game does, watching for the button.
 //
 // Usage: StickShiftDemo.exe MODULE_PATH SVG_PATH
 
 #include <windows.h>
+#include <xinput.h>
 
 #include <cmath>
 #include <cstdio>
@@ -94,13 +96,9 @@ std::vector<Leg> Script(double onPercent, double offPercent) {
     };
 }
 
-void PrintEvent(const KeyEvent& event, double seconds, SHORT x, SHORT y) {
+void PrintEvent(bool up, const char* how, double seconds, SHORT x, SHORT y) {
     std::printf("%7.2f s   >>> %s %-4s %s  (stick at %.1f %%)\n", seconds, KeyLabel(HeldKey),
-                event.up ? "UP" : "DOWN",
-                event.vkCode == HeldKey.virtualKey && (event.flags & LLKHF_INJECTED)
-                    ? "injected"
-                    : "unexpected key!",
-                DeflectionPercent(x, y));
+                up ? "UP" : "DOWN", how, DeflectionPercent(x, y));
 }
 
 // Maps stick units onto the picture: the stick's square spans 40..560, Y pointing up.
@@ -216,8 +214,11 @@ int main(int argc, char** argv) {
     // The settings the module is about to read, by the module's own code: the demo moves the
     // controller they choose. It has no window that could take the foreground, so it shows the
     // run as if the game had it.
+    const wchar_t* fileName = std::wcsrchr(modulePath, L'\\');
+    const bool noLoader =
+        _wcsnicmp(fileName != nullptr ? fileName + 1 : modulePath, L"xinput", 6) == 0;
     wchar_t settingsPath[SettingsPathCapacity];
-    BuildSettingsPath(modulePath, settingsPath);
+    BuildSettingsPath(modulePath, settingsPath, noLoader ? SharedSettingsFileName : nullptr);
     LoadSettingsFromFile(settingsPath);
     if (OnlyWhenFocused) {
         WritePrivateProfileStringW(SettingsSection, OnlyWhenFocusedKey, L"0", settingsPath);
@@ -232,7 +233,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot load %s (error %lu)\n", narrowPath, GetLastError());
         return 1;
     }
-    std::printf("StickShift.dll loaded from %s; controller %lu; %s mode%s\n", narrowPath,
+    // A controller button, as the game reads it through the no-loader form.
+    const auto readAsTheGame = reinterpret_cast<DWORD(WINAPI*)(DWORD, XINPUT_STATE*)>(
+        reinterpret_cast<void*>(GetProcAddress(module, "XInputGetState")));
+    const bool padKey = HeldKey.padButton != 0;
+    if (padKey && readAsTheGame == nullptr) {
+        std::fprintf(stderr, "%s is a controller button: it needs the no-loader form\n",
+                     HeldKey.name);
+        return 1;
+    }
+    std::printf("StickShift loaded from %s; controller %lu; %s mode%s\n", narrowPath,
                 ControllerIndex + 1, KeyModeName(Mode),
                 ForwardOnly ? "; only a push forward counts" : "");
     std::printf("\"on\" circle %.1f %% (%ld stick units), \"off\" circle %.1f %% (%ld)\n\n",
@@ -246,15 +256,25 @@ int main(int argc, char** argv) {
     bool held = false;
     const ULONGLONG start = Ticks();
 
+    auto mark = [&](bool up, const char* how, double seconds, SHORT x, SHORT y) {
+        PrintEvent(up, how, seconds, x, y);
+        marks.push_back({x, y, up, seconds});
+        held = !up;
+    };
     auto reportNewEvents = [&](SHORT x, SHORT y) {
         const std::vector<KeyEvent> events = KeyEvents();
         for (; eventsSeen < events.size(); ++eventsSeen) {
             const KeyEvent& event = events[eventsSeen];
-            const double seconds = Seconds(start, event.when);
-            PrintEvent(event, seconds, x, y);
-            marks.push_back({x, y, event.up, seconds});
-            held = !event.up;
+            mark(event.up,
+                 event.vkCode == HeldKey.virtualKey && (event.flags & LLKHF_INJECTED)
+                     ? "injected"
+                     : "unexpected key!",
+                 Seconds(start, event.when), x, y);
         }
+        XINPUT_STATE reading = {};
+        if (padKey && readAsTheGame(ControllerIndex, &reading) == ERROR_SUCCESS &&
+            ((reading.Gamepad.wButtons & HeldKey.padButton) != 0) == !held)
+            mark(held, "in what the game reads", SecondsSince(start), x, y);
     };
 
     for (const Leg& leg : Script(ThresholdPercent(ThresholdOn), ThresholdPercent(ThresholdOff))) {
@@ -285,18 +305,24 @@ int main(int argc, char** argv) {
     else
         std::printf("%7.2f s   --- unload the module\n", SecondsSince(start));
     FreeLibrary(module);
-    WaitForKeyEvents(eventsSeen + 1, 500);
-    reportNewEvents(last.x, last.y);
+    if (!padKey) {
+        WaitForKeyEvents(eventsSeen + 1, 500);
+        reportNewEvents(last.x, last.y);
+    } else if (held) {
+        // The button is no longer added to what the game reads.
+        mark(true, "as the module goes", SecondsSince(start), last.x, last.y);
+    }
 
     size_t presses = 0;
     for (const Mark& mark : marks)
         presses += mark.up ? 0 : 1;
     std::printf("\n%zu presses, %zu releases; %s is %s.\n", presses, marks.size() - presses,
                 KeyLabel(HeldKey),
-                KeySettles(false, 1000, HeldKey.virtualKey) ? "up" : "STILL DOWN");
+                padKey || KeySettles(false, 1000, HeldKey.virtualKey) ? "up" : "STILL DOWN");
     WriteSvg(argv[2], points, marks);
     // Every press must be released; and there must be presses, unless no push can reach the
-    // "on" circle.
+    // "on" circle. A controller button comes with no keyboard event at all.
     const bool reachable = SquareThreshold(ThresholdOn) < SquaredDeflection(-32768, -32768);
-    return (presses > 0 || !reachable) && marks.size() == 2 * presses ? 0 : 1;
+    const bool keyboardAsExpected = !padKey || KeyEvents().empty();
+    return (presses > 0 || !reachable) && marks.size() == 2 * presses && keyboardAsExpected ? 0 : 1;
 }

@@ -114,6 +114,8 @@ void PrintChoices(const wchar_t* settingsPath, bool fileFound, UnusableSettings 
     };
     std::printf("  key:        %s (%s)  (%ls %s)\n", KeyLabel(HeldKey), HeldKey.name, KeyNameKey,
                 Source(fromFile(KeyNameKey, !unusable.key)));
+    if (HeldKey.padButton != 0)
+        std::printf("              %s reaches the game only in the no-loader form\n", HeldKey.name);
     std::printf("  controller: %lu  (%ls %s)\n", ControllerIndex + 1, ControllerKey,
                 Source(fromFile(ControllerKey, !unusable.controller)));
     const bool focusFromFile = fromFile(OnlyWhenFocusedKey, true);
