@@ -90,7 +90,6 @@ void* SystemXInput(SystemXInputFunction function) {
 }
 
 DWORD ReadSystemController(DWORD userIndex, XINPUT_STATE* state) {
-    const auto getState =
-        reinterpret_cast<DWORD(WINAPI*)(DWORD, XINPUT_STATE*)>(SystemXInput(GetStateFunction));
-    return getState != nullptr ? getState(userIndex, state) : ERROR_DEVICE_NOT_CONNECTED;
+    return CallSystemXInput<DWORD(WINAPI*)(DWORD, XINPUT_STATE*)>(GetStateFunction, userIndex,
+                                                                  state);
 }

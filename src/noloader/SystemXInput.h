@@ -35,5 +35,15 @@ extern const wchar_t* SystemXInputFileName;
 // Safe to call from any thread.
 void* SystemXInput(SystemXInputFunction function);
 
+// Calls the system library's function, of type `Function`, or answers as XInput does for a
+// missing controller when the library lacks it (Wine's lacks some ordinals) or none could be
+// loaded. Static: each file keeps its own copies, which the compiler inlines, rather than shared
+// ones, which cost the module half a kilobyte.
+template <typename Function, typename... Arguments>
+static DWORD CallSystemXInput(SystemXInputFunction which, Arguments... arguments) {
+    const auto function = reinterpret_cast<Function>(SystemXInput(which));
+    return function != nullptr ? function(arguments...) : ERROR_DEVICE_NOT_CONNECTED;
+}
+
 // XInputGetState of the system library, or ERROR_DEVICE_NOT_CONNECTED without one.
 DWORD ReadSystemController(DWORD userIndex, XINPUT_STATE* state);

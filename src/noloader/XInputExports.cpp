@@ -6,18 +6,6 @@
 #include "noloader/SystemXInput.h"
 #include "shared/ProcessRecord.h"
 
-namespace {
-
-// Calls Windows' own function, or answers as XInput does for a missing controller when the
-// library lacks it (Wine's lacks some ordinals) or none could be loaded.
-template <typename Function, typename... Arguments>
-DWORD PassOn(SystemXInputFunction which, Arguments... arguments) {
-    const auto function = reinterpret_cast<Function>(SystemXInput(which));
-    return function != nullptr ? function(arguments...) : ERROR_DEVICE_NOT_CONNECTED;
-}
-
-} // namespace
-
 extern "C" {
 
 // What the game reads: the controller as Windows' library gave it, with the button that a pad
@@ -25,17 +13,17 @@ extern "C" {
 DWORD WINAPI PassXInputGetState(DWORD userIndex, XINPUT_STATE* state) {
     return AddHeldPadButton(
         userIndex, state,
-        PassOn<decltype(&PassXInputGetState)>(GetStateFunction, userIndex, state));
+        CallSystemXInput<decltype(&PassXInputGetState)>(GetStateFunction, userIndex, state));
 }
 
 DWORD WINAPI PassXInputSetState(DWORD userIndex, XINPUT_VIBRATION* vibration) {
-    return PassOn<decltype(&PassXInputSetState)>(SetStateFunction, userIndex, vibration);
+    return CallSystemXInput<decltype(&PassXInputSetState)>(SetStateFunction, userIndex, vibration);
 }
 
 DWORD WINAPI PassXInputGetCapabilities(DWORD userIndex, DWORD flags,
                                        XINPUT_CAPABILITIES* capabilities) {
-    return PassOn<decltype(&PassXInputGetCapabilities)>(GetCapabilitiesFunction, userIndex, flags,
-                                                        capabilities);
+    return CallSystemXInput<decltype(&PassXInputGetCapabilities)>(GetCapabilitiesFunction,
+                                                                  userIndex, flags, capabilities);
 }
 
 // Games disable XInput when they lose the focus, and XInput then gives the whole process a
@@ -49,24 +37,24 @@ void WINAPI PassXInputEnable(BOOL enable) {
 }
 
 DWORD WINAPI PassXInputGetDSoundAudioDeviceGuids(DWORD userIndex, GUID* render, GUID* capture) {
-    return PassOn<decltype(&PassXInputGetDSoundAudioDeviceGuids)>(GetDSoundAudioDeviceGuidsFunction,
-                                                                  userIndex, render, capture);
+    return CallSystemXInput<decltype(&PassXInputGetDSoundAudioDeviceGuids)>(
+        GetDSoundAudioDeviceGuidsFunction, userIndex, render, capture);
 }
 
 DWORD WINAPI PassXInputGetBatteryInformation(DWORD userIndex, BYTE deviceType,
                                              XINPUT_BATTERY_INFORMATION* battery) {
-    return PassOn<decltype(&PassXInputGetBatteryInformation)>(GetBatteryInformationFunction,
-                                                              userIndex, deviceType, battery);
+    return CallSystemXInput<decltype(&PassXInputGetBatteryInformation)>(
+        GetBatteryInformationFunction, userIndex, deviceType, battery);
 }
 
 DWORD WINAPI PassXInputGetKeystroke(DWORD userIndex, DWORD reserved, XINPUT_KEYSTROKE* keystroke) {
-    return PassOn<decltype(&PassXInputGetKeystroke)>(GetKeystrokeFunction, userIndex, reserved,
-                                                     keystroke);
+    return CallSystemXInput<decltype(&PassXInputGetKeystroke)>(GetKeystrokeFunction, userIndex,
+                                                               reserved, keystroke);
 }
 
 DWORD WINAPI PassXInputGetAudioDeviceIds(DWORD userIndex, LPWSTR render, UINT* renderCount,
                                          LPWSTR capture, UINT* captureCount) {
-    return PassOn<decltype(&PassXInputGetAudioDeviceIds)>(
+    return CallSystemXInput<decltype(&PassXInputGetAudioDeviceIds)>(
         GetAudioDeviceIdsFunction, userIndex, render, renderCount, capture, captureCount);
 }
 
@@ -76,32 +64,33 @@ DWORD WINAPI PassXInputGetStateEx(DWORD userIndex, XINPUT_STATE* state) {
         return PassXInputGetState(userIndex, state);
     return AddHeldPadButton(
         userIndex, state,
-        PassOn<decltype(&PassXInputGetStateEx)>(GetStateExFunction, userIndex, state));
+        CallSystemXInput<decltype(&PassXInputGetStateEx)>(GetStateExFunction, userIndex, state));
 }
 
 DWORD WINAPI PassXInputWaitForGuideButton(DWORD userIndex, DWORD flags, void* overlapped) {
-    return PassOn<decltype(&PassXInputWaitForGuideButton)>(WaitForGuideButtonFunction, userIndex,
-                                                           flags, overlapped);
+    return CallSystemXInput<decltype(&PassXInputWaitForGuideButton)>(WaitForGuideButtonFunction,
+                                                                     userIndex, flags, overlapped);
 }
 
 DWORD WINAPI PassXInputCancelGuideButtonWait(DWORD userIndex) {
-    return PassOn<decltype(&PassXInputCancelGuideButtonWait)>(CancelGuideButtonWaitFunction,
-                                                              userIndex);
+    return CallSystemXInput<decltype(&PassXInputCancelGuideButtonWait)>(
+        CancelGuideButtonWaitFunction, userIndex);
 }
 
 DWORD WINAPI PassXInputPowerOffController(DWORD userIndex) {
-    return PassOn<decltype(&PassXInputPowerOffController)>(PowerOffControllerFunction, userIndex);
+    return CallSystemXInput<decltype(&PassXInputPowerOffController)>(PowerOffControllerFunction,
+                                                                     userIndex);
 }
 
 DWORD WINAPI PassXInputGetBaseBusInformation(DWORD userIndex, void* information) {
-    return PassOn<decltype(&PassXInputGetBaseBusInformation)>(GetBaseBusInformationFunction,
-                                                              userIndex, information);
+    return CallSystemXInput<decltype(&PassXInputGetBaseBusInformation)>(
+        GetBaseBusInformationFunction, userIndex, information);
 }
 
 DWORD WINAPI PassXInputGetCapabilitiesEx(DWORD reserved, DWORD userIndex, DWORD flags,
                                          void* capabilities) {
-    return PassOn<decltype(&PassXInputGetCapabilitiesEx)>(GetCapabilitiesExFunction, reserved,
-                                                          userIndex, flags, capabilities);
+    return CallSystemXInput<decltype(&PassXInputGetCapabilitiesEx)>(
+        GetCapabilitiesExFunction, reserved, userIndex, flags, capabilities);
 }
 
 } // extern "C"

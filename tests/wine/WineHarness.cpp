@@ -83,8 +83,6 @@ void PlaceNoLoaderModule(const std::string& path) {
               FALSE);
 }
 
-const char* const XInputNames[3] = {"xinput1_4.dll", "xinput1_3.dll", "xinput9_1_0.dll"};
-
 std::string SystemFolder() {
     wchar_t folder[MAX_PATH];
     return Utf8(std::wstring(folder, GetSystemDirectoryW(folder, MAX_PATH)));
@@ -93,7 +91,7 @@ std::string SystemFolder() {
 bool InstallTestControllerAsSystemXInput() {
     if (std::getenv("STICKSHIFT_SYSTEM_XINPUT_PREFIX") == nullptr)
         return false;
-    for (const char* name : XInputNames)
+    for (const char* name : {"xinput1_4.dll", "xinput1_3.dll", "xinput9_1_0.dll"})
         CopyFileW(Wide(ExeFolder() + "\\xinput1_4.dll").c_str(),
                   Wide(SystemFolder() + "\\" + name).c_str(), FALSE);
     return true;

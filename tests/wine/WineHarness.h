@@ -25,9 +25,6 @@ void PlaceModule(const std::string& path);
 // Copies the built no-loader form to `path`, named as an XInput library.
 void PlaceNoLoaderModule(const std::string& path);
 
-// XInput's names, under which the no-loader form ships.
-extern const char* const XInputNames[3];
-
 // Puts the test controller into the prefix's system folder under each of XInput's names, as
 // Windows' own library; false, doing nothing, unless this run has a prefix of its own for that
 // (STICKSHIFT_SYSTEM_XINPUT_PREFIX): the other tests rely on Wine's own library there.
