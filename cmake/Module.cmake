@@ -49,12 +49,14 @@ add_custom_command(
 add_custom_target(XInputImportLib DEPENDS ${XINPUT_IMPORT_LIB})
 
 # What the module and its Windows tools share: the settings file, the shared values, the record
-# the copies in one process share, the accessibility shortcuts, and Windows' own XInput library
+# the copies in one process share, a StickShift file told by its version resource, the
+# accessibility shortcuts, and Windows' own XInput library
 # loaded from the system folder.
 add_library(StickShiftCommon STATIC
     src/settings/LoadSettings.cpp
     src/shared/SharedValues.cpp
     src/shared/ProcessRecord.cpp
+    src/shared/StickShiftFile.cpp
     src/shortcuts/SystemShortcuts.cpp
     src/noloader/SystemXInput.cpp)
 target_compile_options(StickShiftCommon PRIVATE ${MODULE_SIZE_OPTIONS})

@@ -1,10 +1,16 @@
 #!/bin/sh
 # check-module-shape.sh OBJDUMP FILE BITS KIND: what we ship must be drop-in: a BITS-bit (64 or
-# 32) file that imports only system DLLs, a DLL of at most 24 KiB. By KIND:
+# 32) file that imports only Windows' known DLLs, which Windows never looks for in the file's
+# own folder (a game's folder holds other mods' DLLs under system names), a DLL of at most
+# 24 KiB. By KIND:
 #   plugin    StickShift.dll: no exports, XInputGetState bound by ordinal 2 of xinput1_4.dll;
 #   noloader  the no-loader form: every XInput function at Windows' ordinals, the ordinal-only
 #             ones without a name, and no XInput import;
 #   probe     StickShiftProbe.exe: no XInput import (it loads Windows' own library itself).
+# The known DLLs are those of HKLM\System\CurrentControlSet\Control\Session Manager\KnownDLLs
+# on every Windows from 8 on.
+known_dlls="advapi32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll
+shell32.dll shlwapi.dll user32.dll"
 objdump=$1
 file=$2
 bits=$3
@@ -35,10 +41,9 @@ done)
 
 imports=$(echo "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
 for dll in $imports; do
-    case $kind:$dll in
-    *:kernel32.dll | *:user32.dll | *:msvcrt.dll | *:ucrtbase.dll | *:api-ms-win-crt-*.dll) ;;
-    plugin:xinput1_4.dll | probe:version.dll) ;;
-    *) fail "imports $dll, which it must not" ;;
+    case " $(echo $known_dlls) $([ "$kind" = plugin ] && echo xinput1_4.dll) " in
+    *" $dll "*) ;;
+    *) fail "imports $dll, which is not one of Windows' known DLLs" ;;
     esac
 done
 echo "imports: $imports"

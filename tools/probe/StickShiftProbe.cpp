@@ -19,6 +19,7 @@
 #include "noloader/SystemXInput.h"
 #include "settings/LoadSettings.h"
 #include "shared/ProcessRecord.h"
+#include "shared/StickShiftFile.h"
 #include "shared/SharedValues.h"
 #include "shortcuts/SystemShortcuts.h"
 #include "watcher/KeyDecision.h"
@@ -211,7 +212,7 @@ std::string Bar(double deflectionPercent) {
 }
 
 // Every running program in which a StickShift copy acts, found by the record that copy keeps
-// under the program's process id.
+// under the program's process id, whichever version made it.
 void PrintWhereStickShiftActs() {
     const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     PROCESSENTRY32W process = {};
@@ -221,37 +222,34 @@ void PrintWhereStickShiftActs() {
          more = Process32NextW(snapshot, &process)) {
         wchar_t name[ProcessRecordNameCapacity];
         ProcessRecordName(process.th32ProcessID, name);
+        const std::string program = ConsoleText(process.szExeFile);
         const HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, name);
-        if (mapping == nullptr)
+        if (mapping == nullptr) {
+            // An elevated game's objects refuse a program that is not.
+            if (GetLastError() == ERROR_ACCESS_DENIED) {
+                std::printf("StickShift may act in %s (process %lu), which runs as "
+                            "administrator: run the probe as administrator to see it\n",
+                            program.c_str(), process.th32ProcessID);
+                any = true;
+            }
             continue;
-        const auto* record = static_cast<const ProcessRecord*>(
-            MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(ProcessRecord)));
-        if (record != nullptr && record->acting != 0) {
-            std::printf("StickShift acts in %s (process %lu)\n",
-                        ConsoleText(process.szExeFile).c_str(), process.th32ProcessID);
+        }
+        bool whole;
+        const auto* flags =
+            static_cast<const ProcessRecordFlags*>(MapProcessRecord(mapping, FILE_MAP_READ, whole));
+        if (flags != nullptr && flags->acting != 0) {
+            std::printf("StickShift acts in %s (process %lu)\n", program.c_str(),
+                        process.th32ProcessID);
             any = true;
         }
-        if (record != nullptr)
-            UnmapViewOfFile(record);
+        if (flags != nullptr)
+            UnmapViewOfFile(flags);
         CloseHandle(mapping);
     }
     if (snapshot != INVALID_HANDLE_VALUE)
         CloseHandle(snapshot);
     if (!any)
         std::printf("StickShift is not active in any running program\n");
-}
-
-// Whether the file at `path` is a StickShift build, by its version resource.
-bool IsStickShift(const wchar_t* path) {
-    DWORD ignored;
-    const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
-    std::string info(size, '\0');
-    wchar_t* product = nullptr;
-    UINT length = 0;
-    return size != 0 && GetFileVersionInfoW(path, 0, size, &info[0]) &&
-           VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\ProductName",
-                          reinterpret_cast<void**>(&product), &length) &&
-           length > 0 && std::wcscmp(product, L"StickShift") == 0;
 }
 
 // The XInput libraries beside the probe, that is in the game's folder where the player put it:
@@ -262,9 +260,10 @@ void PrintNoLoaderCopiesBeside(const wchar_t (&probePath)[ModulePathCapacity]) {
         BuildSettingsPath(probePath, path, name);
         if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
             continue;
-        std::printf(IsStickShift(path) ? "Beside the probe: %ls, StickShift's no-loader form\n"
-                                       : "Beside the probe: %ls, not StickShift (the game's own, "
-                                         "or another mod's)\n",
+        std::printf(IsStickShiftFile(path)
+                        ? "Beside the probe: %ls, StickShift's no-loader form\n"
+                        : "Beside the probe: %ls, not StickShift (the game's own, "
+                          "or another mod's)\n",
                     name);
     }
 }
@@ -352,6 +351,9 @@ int Usage() {
 
 // Wide arguments, so that --settings takes a path in any folder.
 int wmain(int argc, wchar_t** argv) {
+    // Whatever is loaded from now on, by the probe or by a system DLL, comes from the system
+    // folder: a plug-in loader beside it, named as a system DLL, never runs in it.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     // Windows' own library, never a StickShift copy that may sit beside the probe under that
     // name: that copy would act, and the key would go down while the player tunes.
     SystemXInputFileName = L"xinput1_4.dll";
