@@ -13,6 +13,7 @@ namespace {
 // then cancel it before it starts, or wait until it has returned, without needing the loader
 // lock that a thread's exit takes while DllMain holds it.
 PTP_WORK WatcherWork = nullptr;
+bool Acting = false;
 
 void CALLBACK RunStickWatcher(PTP_CALLBACK_INSTANCE instance, void*, PTP_WORK) {
     // The watcher keeps its pool thread for the module's whole life: let the pool grow for the
@@ -39,8 +40,16 @@ void CALLBACK FirstControllerRead(PTP_CALLBACK_INSTANCE instance, void* module) 
 
 void OnModuleAttach(HMODULE module) {
     // One copy acts in a process; any other only passes calls on.
-    if (!OpenProcessRecordAndClaim())
+    Acting = OpenProcessRecordAndClaim();
+    if (!Acting)
         return;
+    // A game may unload its XInput library and load it again, or load another of its names:
+    // the acting copy stays to the end, so that the process keeps one, and no unload of it waits
+    // for the watcher under the loader lock.
+    HMODULE pinned;
+    if (StaysLoadedOnceActing)
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                           reinterpret_cast<LPCWSTR>(module), &pinned);
     LoadSettings(module, SettingsFileName); // the watcher reads the thresholds once, as it starts
     WatcherWork = CreateThreadpoolWork(RunStickWatcher, nullptr, nullptr);
     HMODULE reference;
@@ -53,6 +62,11 @@ void OnModuleAttach(HMODULE module) {
 }
 
 void OnModuleDetach(bool processExiting) {
+    if (!Acting) {
+        if (!processExiting)
+            CloseProcessRecord();
+        return;
+    }
     Running = false;
     if (!processExiting && WatcherWork != nullptr) {
         // The module is unmapped as soon as detach returns while the host goes on: the watcher

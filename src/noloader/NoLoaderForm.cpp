@@ -11,3 +11,5 @@ DWORD ReadController(DWORD userIndex, XINPUT_STATE* state) {
 }
 
 const wchar_t* const SettingsFileName = SharedSettingsFileName;
+
+const bool StaysLoadedOnceActing = true;

@@ -1,5 +1,7 @@
 #include "noloader/SystemXInput.h"
 
+#include "shared/StickShiftFile.h"
+
 extern "C" IMAGE_DOS_HEADER __ImageBase; // this module, whichever name it bears
 
 const wchar_t* SystemXInputFileName = nullptr;
@@ -30,6 +32,9 @@ constexpr struct {
 INIT_ONCE Loading = INIT_ONCE_STATIC_INIT;
 void* Resolved[SystemXInputFunctionCount] = {};
 
+// The library of that name in the system folder, if it is XInput and no StickShift copy: a
+// player may have copied one there, and passing calls on to a copy would add the button twice,
+// or to this very module, call itself until the game crashed. Anything else is let go.
 HMODULE LoadFromSystemFolder(const wchar_t* fileName) {
     wchar_t path[MAX_PATH];
     UINT length = GetSystemDirectoryW(path, MAX_PATH);
@@ -42,14 +47,10 @@ HMODULE LoadFromSystemFolder(const wchar_t* fileName) {
         path[length++] = fileName[i];
     }
     path[length] = L'\0';
-    return LoadLibraryW(path);
-}
-
-// A library that is not this module (a player may have copied it into the system folder) and
-// that reads the controller. One that is not is let go.
-HMODULE UsableOrNone(HMODULE library) {
-    if (library != nullptr && (library == reinterpret_cast<HMODULE>(&__ImageBase) ||
-                               GetProcAddress(library, "XInputGetState") == nullptr)) {
+    if (IsStickShiftFile(path))
+        return nullptr;
+    const HMODULE library = LoadLibraryW(path);
+    if (library != nullptr && GetProcAddress(library, "XInputGetState") == nullptr) {
         FreeLibrary(library);
         return nullptr;
     }
@@ -67,9 +68,9 @@ BOOL CALLBACK LoadSystemLibrary(INIT_ONCE*, void*, void**) {
             if (*c == L'\\')
                 fileName = c + 1;
     }
-    HMODULE library = UsableOrNone(LoadFromSystemFolder(fileName));
+    HMODULE library = LoadFromSystemFolder(fileName);
     if (library == nullptr)
-        library = UsableOrNone(LoadFromSystemFolder(L"xinput1_4.dll"));
+        library = LoadFromSystemFolder(L"xinput1_4.dll");
     if (library == nullptr)
         return TRUE; // every call answers as for a missing controller
     // Kept loaded for the module's life: letting it go would mean a call into the loader

@@ -27,8 +27,8 @@ enum SystemXInputFunction {
 };
 
 // The file loaded from the system folder: null for this module's own file name. Where that file
-// is missing, is this very module, or is not XInput, xinput1_4.dll is loaded instead; should that
-// fail too, nothing is.
+// is missing, is a StickShift copy (this very module, say), or is not XInput, xinput1_4.dll is
+// loaded instead; should that fail too, nothing is.
 extern const wchar_t* SystemXInputFileName;
 
 // The system library's function, or null when the library lacks it or none could be loaded.

@@ -33,7 +33,7 @@ void WINAPI PassXInputEnable(BOOL enable) {
         reinterpret_cast<decltype(&PassXInputEnable)>(SystemXInput(EnableFunction));
     if (function != nullptr)
         function(enable);
-    InterlockedExchange(&ThisProcessRecord->xinputDisabled, enable ? 0 : 1);
+    RecordXInputEnable(enable);
 }
 
 DWORD WINAPI PassXInputGetDSoundAudioDeviceGuids(DWORD userIndex, GUID* render, GUID* capture) {

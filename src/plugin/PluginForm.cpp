@@ -8,3 +8,6 @@ DWORD ReadController(DWORD userIndex, XINPUT_STATE* state) {
 }
 
 const wchar_t* const SettingsFileName = nullptr;
+
+// A plug-in loader may unload it while the game runs: it lets go and goes.
+const bool StaysLoadedOnceActing = false;

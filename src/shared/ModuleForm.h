@@ -12,3 +12,6 @@ DWORD ReadController(DWORD userIndex, XINPUT_STATE* state);
 
 // The settings file's name beside the module; null for the module's own name with ".ini".
 extern const wchar_t* const SettingsFileName;
+
+// Whether the copy that acts stays loaded until the process ends, whatever the game unloads.
+extern const bool StaysLoadedOnceActing;

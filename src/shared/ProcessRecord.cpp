@@ -4,7 +4,12 @@ namespace {
 
 ProcessRecord OwnRecord;
 HANDLE RecordMapping = nullptr;
+void* RecordView = nullptr;
+// The flags of the record the process shares, whichever its layout.
+ProcessRecordFlags* SharedFlags = &OwnRecord.flags;
 bool Claimed = false;
+
+constexpr LONG64 OnePadButtonChange = LONG64{1} << 16;
 
 } // namespace
 
@@ -26,45 +31,83 @@ void ProcessRecordName(DWORD processId, wchar_t (&name)[ProcessRecordNameCapacit
     name[length] = L'\0';
 }
 
+void* MapProcessRecord(HANDLE mapping, DWORD access, bool& whole) {
+    // A view larger than the mapping fails: so it is for a record an older copy made.
+    void* view = MapViewOfFile(mapping, access, 0, 0, sizeof(ProcessRecord));
+    whole = view != nullptr;
+    return whole ? view : MapViewOfFile(mapping, access, 0, 0, sizeof(ProcessRecordFlags));
+}
+
 bool OpenProcessRecordAndClaim() {
     wchar_t name[ProcessRecordNameCapacity];
     ProcessRecordName(GetCurrentProcessId(), name);
     RecordMapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                       sizeof(ProcessRecord), name);
-    void* view = RecordMapping != nullptr ? MapViewOfFile(RecordMapping, FILE_MAP_ALL_ACCESS, 0, 0,
-                                                          sizeof(ProcessRecord))
-                                          : nullptr;
-    if (view != nullptr)
-        ThisProcessRecord = static_cast<ProcessRecord*>(view);
-    Claimed = InterlockedCompareExchange(&ThisProcessRecord->acting, 1, 0) == 0;
+                                       ProcessRecordMappingSize, name);
+    bool whole = false;
+    RecordView = RecordMapping != nullptr
+                     ? MapProcessRecord(RecordMapping, FILE_MAP_ALL_ACCESS, whole)
+                     : nullptr;
+    if (RecordView != nullptr)
+        SharedFlags = static_cast<ProcessRecordFlags*>(RecordView);
+    if (whole) {
+        ThisProcessRecord = static_cast<ProcessRecord*>(RecordView);
+        // The copy that made the record says what it holds; a later copy changes nothing.
+        if (InterlockedCompareExchange(&ThisProcessRecord->layoutSize, sizeof(ProcessRecord), 0) ==
+            0)
+            InterlockedExchange(&ThisProcessRecord->layoutVersion, ProcessRecordLayoutVersion);
+    }
+    Claimed = InterlockedCompareExchange(&SharedFlags->acting, 1, 0) == 0;
     return Claimed;
+}
+
+void RecordXInputEnable(BOOL enable) {
+    const LONG disabled = enable ? 0 : 1;
+    // While disabled, the button held is left out of what the game reads: that change of
+    // contents gets a packet number of its own too. Nothing is counted before a pad key's
+    // first change, so that a keyboard key's game reads XInput's own numbers.
+    ProcessRecord& record = *ThisProcessRecord;
+    if (InterlockedExchange(&SharedFlags->xinputDisabled, disabled) != disabled &&
+        InterlockedCompareExchange64(&record.padButtonState, 0, 0) != 0)
+        InterlockedExchangeAdd64(&record.padButtonState, OnePadButtonChange);
+}
+
+bool XInputDisabledInProcess() {
+    return SharedFlags->xinputDisabled != 0;
 }
 
 void HoldPadButton(DWORD userIndex, std::uint16_t button) {
     ProcessRecord& record = *ThisProcessRecord;
     InterlockedExchange(&record.padController, static_cast<LONG>(userIndex));
-    const LONG64 changes = InterlockedCompareExchange64(&record.padButtonState, 0, 0) >> 16;
-    InterlockedExchange64(&record.padButtonState, (changes + 1) << 16 | button);
+    // The game's XInputEnable may count a change meanwhile, from another thread.
+    LONG64 before, after;
+    do {
+        before = InterlockedCompareExchange64(&record.padButtonState, 0, 0);
+        after = ((before >> 16) + 1) << 16 | button;
+    } while (InterlockedCompareExchange64(&record.padButtonState, after, before) != before);
 }
 
 DWORD AddHeldPadButton(DWORD userIndex, XINPUT_STATE* state, DWORD result) {
     const ProcessRecord& record = *ThisProcessRecord;
-    if (result != ERROR_SUCCESS || state == nullptr || record.xinputDisabled != 0 ||
+    if (result != ERROR_SUCCESS || state == nullptr ||
         userIndex != static_cast<DWORD>(record.padController))
         return result;
     const LONG64 held =
         InterlockedCompareExchange64(const_cast<volatile LONG64*>(&record.padButtonState), 0, 0);
-    state->Gamepad.wButtons |= static_cast<WORD>(held & 0xFFFF);
+    // Always the count: were it left out while disabled, the number would go back.
     state->dwPacketNumber += static_cast<DWORD>(held >> 16);
+    if (!XInputDisabledInProcess())
+        state->Gamepad.wButtons |= static_cast<WORD>(held & 0xFFFF);
     return result;
 }
 
 void CloseProcessRecord() {
     if (Claimed)
-        InterlockedExchange(&ThisProcessRecord->acting, 0);
+        InterlockedExchange(&SharedFlags->acting, 0);
     Claimed = false;
-    if (ThisProcessRecord != &OwnRecord)
-        UnmapViewOfFile(ThisProcessRecord);
+    if (RecordView != nullptr)
+        UnmapViewOfFile(RecordView);
+    RecordView = nullptr;
+    SharedFlags = &OwnRecord.flags;
     ThisProcessRecord = &OwnRecord;
     if (RecordMapping != nullptr)
         CloseHandle(RecordMapping);

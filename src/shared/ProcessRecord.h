@@ -10,15 +10,38 @@
 // "Local\StickShift.<process id>": which copy acts, and what the no-loader copies learn from the
 // game's calls. A game may load two of XInput's names, and a player may leave the plug-in form
 // in a loader's folder too: two copies acting would press twice for one push.
-struct ProcessRecord {
+//
+// Copies of other versions share it, so a field never moves: the record only grows at its end.
+// Windows keeps the size of the copy that made it, so a copy may meet a smaller, older record.
+
+// What every layout has, since the first: 1.3.0's whole record.
+struct ProcessRecordFlags {
     volatile LONG acting;         // 1 while a copy acts in the process
     volatile LONG xinputDisabled; // the game has called XInputEnable(FALSE)
-    // A controller button that the acting copy holds down in what the game reads: its bit in the
-    // low 16 bits, and above them the count of changes so far, which the no-loader copies add to
-    // the packet number. One word, so that no reader sees one change's bit with another's count.
+};
+
+struct ProcessRecord {
+    ProcessRecordFlags flags;
+    // From 1.4.0. A controller button that the acting copy holds down in what the game reads:
+    // its bit in the low 16 bits, and above them the count of changes so far, which the
+    // no-loader copies add to the packet number. One word, so that no reader sees one change's
+    // bit with another's count.
     volatile LONG64 padButtonState;
     volatile LONG padController; // the XInput user index it belongs to
+    LONG unused;
+    // From 1.4.1: the layout of the copy that made the record, so that a tool knows which
+    // fields it holds.
+    volatile LONG layoutVersion;
+    volatile LONG layoutSize;
 };
+static_assert(offsetof(ProcessRecord, padButtonState) == 8 &&
+                  offsetof(ProcessRecord, padController) == 16 &&
+                  offsetof(ProcessRecord, layoutVersion) == 24,
+              "older copies read these fields where they are");
+
+constexpr LONG ProcessRecordLayoutVersion = 2; // 1: 1.4.0's 24 bytes; 0: 1.3.x's 8 bytes
+// The mapping's size from 1.4.1 on: a page, room for the record to grow.
+constexpr std::size_t ProcessRecordMappingSize = 4096;
 
 // Room for "Local\StickShift." and a process id.
 constexpr std::size_t ProcessRecordNameCapacity = 32;
@@ -26,24 +49,34 @@ constexpr std::size_t ProcessRecordNameCapacity = 32;
 // The mapping's name for process `processId`. Calls nothing, so that attach may use it.
 void ProcessRecordName(DWORD processId, wchar_t (&name)[ProcessRecordNameCapacity]);
 
-// The record of this process, opened or made by OpenProcessRecordAndClaim; until then, or when
-// no mapping can be had, a record of the copy's own, shared with no one.
+// Maps the record that `mapping` holds with `access`: the whole of this layout where the record
+// is this version's or a later one's, else (`whole` false) the flags that every layout has.
+// Null when not even those can be mapped.
+void* MapProcessRecord(HANDLE mapping, DWORD access, bool& whole);
+
+// The record of this process, opened or made by OpenProcessRecordAndClaim; until then, when no
+// mapping can be had, or when an older copy made a smaller record, a record of the copy's own,
+// shared with no one.
 extern ProcessRecord* ThisProcessRecord;
 
-// Opens or makes this process's record and claims it for this copy; false when another copy
-// acts already. Kernel32 alone, for attach. A copy that cannot have the mapping acts alone.
+// Opens or makes this process's record and claims it for this copy; false when another copy,
+// of any version, acts already. Kernel32 alone, for attach. A copy that cannot have the mapping
+// acts alone.
 bool OpenProcessRecordAndClaim();
+
+// The game's XInputEnable, seen by any copy; whether the game has XInput disabled now.
+void RecordXInputEnable(BOOL enable);
+bool XInputDisabledInProcess();
 
 // Holds controller button `button` down in what the game reads from controller `userIndex`, or
 // lets go with 0, counting the change.
 void HoldPadButton(DWORD userIndex, std::uint16_t button);
 
-// Adds the button held, if any, to a reading of controller `userIndex` that XInput answered
-// with `result`: its bit in wButtons, and the count of changes to the packet number, so that a
-// game that skips a reading whose packet number it has seen sees each change. Nothing while the
-// game has XInput disabled. Returns `result`.
+// Adds to a reading of controller `userIndex` that XInput answered with `result` the count of
+// changes, to the packet number, so that a game that skips a reading whose packet number it has
+// seen sees each change, and the button held, if any, in wButtons, unless the game has XInput
+// disabled. Returns `result`.
 DWORD AddHeldPadButton(DWORD userIndex, XINPUT_STATE* state, DWORD result);
 
-// Gives up the claim if this copy holds it, and lets go of the record: at the copy's real
-// detach, so that a copy loaded afterwards acts.
+// Gives up the claim if this copy holds it, and lets go of the record.
 void CloseProcessRecord();

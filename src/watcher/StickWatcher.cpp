@@ -79,7 +79,7 @@ unsigned WINAPI StickWatcher(void*) {
         // player switches away during a dropout too. A game that has disabled XInput reads a
         // centred stick meanwhile, and so does the watcher: it does not count either.
         const bool stickCounts =
-            (!OnlyWhenFocused || GameHasForeground()) && ThisProcessRecord->xinputDisabled == 0;
+            (!OnlyWhenFocused || GameHasForeground()) && !XInputDisabledInProcess();
         XINPUT_STATE sample = {};
         const HeldKeyEvent event =
             ReadsControllerThisTurn(state, GetTickCount64()) &&

@@ -299,18 +299,19 @@ int main(int argc, char** argv) {
     }
 
     const PathPoint last = points.back();
+    // The no-loader form that acts stays loaded until the game ends, and the button with it.
+    const char* const end = padKey ? "end the game" : "unload the module";
     if (held)
-        std::printf("%7.2f s   --- unload the module while %s is held\n", SecondsSince(start),
+        std::printf("%7.2f s   --- %s while %s is held\n", SecondsSince(start), end,
                     KeyLabel(HeldKey));
     else
-        std::printf("%7.2f s   --- unload the module\n", SecondsSince(start));
+        std::printf("%7.2f s   --- %s\n", SecondsSince(start), end);
     FreeLibrary(module);
     if (!padKey) {
         WaitForKeyEvents(eventsSeen + 1, 500);
         reportNewEvents(last.x, last.y);
     } else if (held) {
-        // The button is no longer added to what the game reads.
-        mark(true, "as the module goes", SecondsSince(start), last.x, last.y);
+        mark(true, "as the game ends", SecondsSince(start), last.x, last.y);
     }
 
     size_t presses = 0;
