@@ -118,6 +118,8 @@ void ResetController() {
     }
     Controller().firstCallSetupMs = 0;
     Controller().fixedPacketNumber = 0;
+    Controller().capabilitiesUserIndex = -1;
+    Controller().capabilitiesFlags = -1;
 }
 
 void PlaceLeftStick(SHORT x, SHORT y, bool connected, int userIndex) {

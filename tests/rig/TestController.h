@@ -29,6 +29,9 @@ struct TestControllerState {
     // When not 0, every reading carries this packet number, rather than one made from the
     // sticks: a change of it is then the no-loader form's own.
     volatile LONG fixedPacketNumber;
+    // The arguments of the last XInputGetCapabilities call, as the library received them.
+    volatile LONG capabilitiesUserIndex;
+    volatile LONG capabilitiesFlags;
 };
 
 // Creates the block, or opens it when another process already has. Zero-filled when new: no

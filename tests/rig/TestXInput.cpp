@@ -1,4 +1,5 @@
-// A stand-in xinput1_4.dll that answers XInputGetState from the shared TestControllerState.
+// A stand-in xinput1_4.dll that answers XInputGetState, and XInputGetStateEx where its .def
+// exports it, from the shared TestControllerState, and records XInputGetCapabilities' arguments.
 
 #include <windows.h>
 #include <xinput.h>
@@ -56,6 +57,20 @@ extern "C" DWORD WINAPI XInputGetState(DWORD userIndex, XINPUT_STATE* state) {
     state->Gamepad.sThumbLY = StickAxis(sticks, 1);
     state->Gamepad.sThumbRX = StickAxis(sticks, 2);
     state->Gamepad.sThumbRY = StickAxis(sticks, 3);
+    return ERROR_SUCCESS;
+}
+
+extern "C" DWORD WINAPI XInputGetStateEx(DWORD userIndex, XINPUT_STATE* state) {
+    return XInputGetState(userIndex, state);
+}
+
+extern "C" DWORD WINAPI XInputGetCapabilities(DWORD userIndex, DWORD flags,
+                                              XINPUT_CAPABILITIES* capabilities) {
+    if (Controller == nullptr)
+        return ERROR_DEVICE_NOT_CONNECTED;
+    InterlockedExchange(&Controller->capabilitiesUserIndex, static_cast<LONG>(userIndex));
+    InterlockedExchange(&Controller->capabilitiesFlags, static_cast<LONG>(flags));
+    ZeroMemory(capabilities, sizeof *capabilities);
     return ERROR_SUCCESS;
 }
 

@@ -54,6 +54,8 @@ TEST(ShortcutRules, TurnedOffWhileLoadedAndOnlyWhatWasChangedGoesBack) {
          On, On, false, 0, {On, On}, {On, On}, 0},
         {"a refused set changed nothing: nothing goes back", LeftShift,
          On, On, true, 0, {On, On}, {On, On}, 1},
+        {"a refused set is not put back once the player turns the shortcut off", LeftShift,
+         On, On, true, On, {On, On}, {0, 0}, 1},
         {"the player's changes meanwhile are kept, the module's bit put back", LeftShift,
          On | Others, On, false, 0x102, {Others, On}, {(On | Others) ^ 0x102, On ^ 0x102}, 2},
         // clang-format on

@@ -3,6 +3,11 @@
 
 #include "ModuleTest.h"
 
+#include <xinput.h>
+
+#include <cstdio>
+#include <sstream>
+
 namespace {
 
 class NoLoader : public ModuleTest {
@@ -14,15 +19,17 @@ class NoLoader : public ModuleTest {
     }
 };
 
-// A controller whose every field is set, and whose packet number holds still, so that a change
-// the game reads is the module's own.
+// Controllers 1 and 2 with every field set, and a packet number that holds still, so that a
+// change the game reads is the module's own.
 void PlaceFullController(SHORT leftX) {
-    TestPad& pad = Controller().pads[0];
-    pad.buttons = 0x5030;
-    pad.triggers = 0x2040;
-    InterlockedExchange64(&pad.sticks, PackSticks(leftX, 0, -1000, 2000));
+    for (int index : {0, 1}) {
+        TestPad& pad = Controller().pads[index];
+        pad.buttons = 0x5030;
+        pad.triggers = 0x2040;
+        InterlockedExchange64(&pad.sticks, PackSticks(leftX, 0, -1000, 2000));
+        pad.connected = 1;
+    }
     Controller().fixedPacketNumber = 77;
-    pad.connected = 1;
 }
 
 struct GameRun {
@@ -38,6 +45,29 @@ DWORD WINAPI RunGame(void* game) {
     return 0;
 }
 
+// What every game run must show, whatever the row: each packet number the game reads stands
+// for one reading's contents and never goes back, no button of the module's while the game has
+// XInput disabled, and XInputGetCapabilities' arguments reach Windows' library as the game gave
+// them.
+void ExpectReadingsInOrder(const std::string& output) {
+    std::istringstream lines(output);
+    std::string line;
+    unsigned long lastPacket = 0, packet, buttons, lastButtons = 0;
+    bool disabled = false;
+    while (std::getline(lines, line)) {
+        disabled = line.rfind("disabled", 0) == 0 || (disabled && line.rfind("enabled", 0) != 0);
+        if (std::sscanf(line.c_str(), "read packet %lu buttons %lx", &packet, &buttons) != 2)
+            continue;
+        EXPECT_TRUE(packet > lastPacket || (packet == lastPacket && buttons == lastButtons))
+            << line << " after packet " << lastPacket << " buttons " << std::hex << lastButtons;
+        EXPECT_FALSE(disabled && (buttons & XINPUT_GAMEPAD_LEFT_THUMB) != 0) << line;
+        lastPacket = packet;
+        lastButtons = buttons;
+    }
+    EXPECT_EQ(Controller().capabilitiesUserIndex, 0);
+    EXPECT_EQ(Controller().capabilitiesFlags, XINPUT_FLAG_GAMEPAD);
+}
+
 // The game's last reading: the controller exactly as placed, pushed.
 const char* const Unchanged =
     "result 0 packet 77 buttons 5030 triggers 64 32 left 32767 0 right -1000 2000";
@@ -46,50 +76,80 @@ const char* const ClickDownAndUp = "read packet 77 buttons 5030\r\n"
                                    "read packet 78 buttons 5070\r\n"
                                    "read packet 79 buttons 5030\r\n"
                                    "result";
+// The same, with XInput disabled by the game once the click is down, and enabled again while
+// the stick is still out: the click goes, is let go meanwhile (one number for the disabling,
+// one for the release), and comes back with a press of its own.
+const char* const ClickAcrossDisabling = "read packet 77 buttons 5030\r\n"
+                                         "read packet 78 buttons 5070\r\n"
+                                         "disabled|"
+                                         "read packet 80 buttons 5030\r\n"
+                                         "enabled|"
+                                         "read packet 82 buttons 5070|"
+                                         "read packet 83 buttons 5030\r\n"
+                                         "result";
+
+enum SystemLibrary { WindowsOwn, NoXInput1_3, NoGetStateEx, CopyInSystemFolder };
 
 } // namespace
 
 TEST_F(NoLoader, ReadsThroughWindowsOwnLibraryAndActsOnce) {
     const struct {
         const char* what;
-        const char* imported;   // by the game, and the name of the copy beside it
-        const char* alsoLoaded; // by name after start, a second copy beside it; or ""
+        const char* game;    // Game_<game>.exe: the XInput name it imports, or "loads"
+        const char* copies;  // beside it, by name, space-separated
+        const char* options; // the game's
         const char* settings;
-        bool systemXInput1_3;
-        bool backToRest; // else pushed until the game ends
-        const char* reads;
-        size_t keyEvents; // pressed while pushed, and released as the game exits
+        SystemLibrary system;
+        int pushedPolls;   // then back to rest; 0: pushed until the game ends
+        const char* reads; // in this order, '|' between parts apart
+        size_t keyEvents;  // pressed while pushed, and released as the game exits
     } cases[] = {
-        {"xinput1_4", "xinput1_4.dll", "", "", true, false, Unchanged, 2},
-        {"xinput1_3", "xinput1_3.dll", "", "", true, false, Unchanged, 2},
-        {"xinput9_1_0", "xinput9_1_0.dll", "", "", true, false, Unchanged, 2},
-        {"two names in one game act once", "xinput1_3.dll", "xinput1_4.dll", "", true, false,
-         Unchanged, 2},
-        {"no xinput1_3.dll in the system folder: xinput1_4.dll serves", "xinput1_3.dll", "", "",
-         false, false, Unchanged, 2},
-        {"PadLS: the button while the stick is out, and no key", "xinput1_3.dll", "", "Key=PadLS",
-         true, true, ClickDownAndUp, 0},
-        {"PadLS with Tap: the button for a tap, then clear, the stick still out", "xinput9_1_0.dll",
-         "", "Key=padls\nMode=Tap\nOnlyWhenFocused=0", true, false, ClickDownAndUp, 0},
+        // clang-format off
+        {"xinput1_4", "xinput1_4", "xinput1_4.dll", "", "", WindowsOwn, 0, Unchanged, 2},
+        {"xinput1_3", "xinput1_3", "xinput1_3.dll", "", "", WindowsOwn, 0, Unchanged, 2},
+        {"xinput9_1_0", "xinput9_1_0", "xinput9_1_0.dll", "", "", WindowsOwn, 0, Unchanged, 2},
+        {"two names in one game act once", "xinput1_3", "xinput1_3.dll xinput1_4.dll",
+         "load:xinput1_4.dll", "", WindowsOwn, 0, Unchanged, 2},
+        {"no xinput1_3.dll in the system folder: xinput1_4.dll serves", "xinput1_3",
+         "xinput1_3.dll", "", "", NoXInput1_3, 0, Unchanged, 2},
+        {"PadLS: the button while the stick is out, none while XInput is disabled, and no key",
+         "xinput1_3", "xinput1_3.dll", "enable-toggle", "Key=PadLS", WindowsOwn, 120,
+         ClickAcrossDisabling, 0},
+        {"PadLS with Tap: the button for a tap, then clear, the stick still out", "xinput9_1_0",
+         "xinput9_1_0.dll", "", "Key=padls\nMode=Tap\nOnlyWhenFocused=0", WindowsOwn, 0,
+         ClickDownAndUp, 0},
+        {"PadLS read through XInputGetStateEx", "xinput1_4", "xinput1_4.dll", "ex", "Key=PadLS",
+         WindowsOwn, 40, ClickDownAndUp, 0},
+        {"XInputGetStateEx where Windows' library lacks it: answered as XInputGetState",
+         "xinput1_4", "xinput1_4.dll", "ex", "", NoGetStateEx, 0, Unchanged, 2},
+        {"a copy in the system folder too: Windows' own library still serves", "xinput1_3",
+         "xinput1_3.dll", "", "", CopyInSystemFolder, 0, Unchanged, 2},
+        {"PadLS for controller 2: controller 1's readings carry no button", "xinput1_4",
+         "xinput1_4.dll", "", "Key=PadLS\nController=2", WindowsOwn, 0,
+         "read packet 77 buttons 5030\r\nresult 0 packet 77 buttons 5030", 0},
+        {"an older StickShift's record says that it acts: this copy only passes calls on",
+         "loads", "xinput1_4.dll", "old-record", "", WindowsOwn, 0, Unchanged, 0},
+        {"freed by the game while the stick is out: the copy stays, and so does the key",
+         "loads", "xinput1_4.dll", "free", "", WindowsOwn, 0, "still loaded\r\nLeft Shift down",
+         2},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         GameRun game;
         game.folder = FreshCaseFolder(CaseFolder());
-        game.arguments = std::string("150 ") + c.alsoLoaded;
-        const std::string imported = c.imported;
-        CopyFileA(
-            (ExeFolder() + "\\Game_" + imported.substr(0, imported.size() - 4) + ".exe").c_str(),
-            (game.folder + "\\Game.exe").c_str(), FALSE);
-        for (const std::string& name : {imported, std::string(c.alsoLoaded)})
-            if (!name.empty())
-                PlaceNoLoaderModule(game.folder + "\\" + name);
+        game.arguments = std::string("150 ") + c.options;
+        CopyFileA((ExeFolder() + "\\Game_" + c.game + ".exe").c_str(),
+                  (game.folder + "\\Game.exe").c_str(), FALSE);
+        std::istringstream copies(c.copies);
+        for (std::string name; copies >> name;)
+            PlaceNoLoaderModule(game.folder + "\\" + name);
         WriteTextFile(game.folder + "\\StickShift.ini", std::string("[Settings]\n") + c.settings);
-        // As on a system without the DirectX runtime: the file is not there, and Wine's own
-        // library may not stand in for it.
         char overrides[256] = "";
         GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof overrides);
-        if (!c.systemXInput1_3) {
+        if (c.system == NoXInput1_3) {
+            // As on a system without the DirectX runtime: the file is not there, and Wine's own
+            // library may not stand in for it.
             DeleteFileA((SystemFolder() + "\\xinput1_3.dll").c_str());
             std::string nativeOnly = overrides;
             const std::string all = "xinput1_4,xinput1_3,xinput9_1_0=n,b";
@@ -98,13 +158,17 @@ TEST_F(NoLoader, ReadsThroughWindowsOwnLibraryAndActsOnce) {
                                "xinput1_3=n;xinput1_4,xinput9_1_0=n,b");
             SetEnvironmentVariableA("WINEDLLOVERRIDES", nativeOnly.c_str());
         }
+        if (c.system == NoGetStateEx)
+            InstallTestControllerAsSystemXInput(false);
+        if (c.system == CopyInSystemFolder)
+            PlaceNoLoaderModule(SystemFolder() + "\\xinput1_3.dll");
         PlaceFullController(0);
 
         const HANDLE running = CreateThread(nullptr, 0, RunGame, &game, 0, nullptr);
         ASSERT_TRUE(WaitForPolls(20, 5000)) << "the game never read the controller";
         PlaceFullController(32767);
-        ASSERT_TRUE(WaitForPolls(40));
-        if (c.backToRest)
+        ASSERT_TRUE(WaitForPolls(c.pushedPolls > 0 ? c.pushedPolls : 40, 5000));
+        if (c.pushedPolls > 0)
             PlaceFullController(0);
         WaitForSingleObject(running, 10000);
         CloseHandle(running);
@@ -113,7 +177,13 @@ TEST_F(NoLoader, ReadsThroughWindowsOwnLibraryAndActsOnce) {
 
         EXPECT_TRUE(game.ended);
         EXPECT_EQ(game.exitCode, 0u) << game.output;
-        EXPECT_NE(game.output.find(c.reads), std::string::npos) << game.output;
+        std::size_t at = 0;
+        std::istringstream parts(c.reads);
+        for (std::string part; std::getline(parts, part, '|');) {
+            at = game.output.find(part, at);
+            EXPECT_NE(at, std::string::npos) << part << " in\n" << game.output;
+        }
+        ExpectReadingsInOrder(game.output);
         if (c.keyEvents > 0)
             ExpectNextEventWithin(true, c.keyEvents);
         ExpectEventsNow(c.keyEvents);

@@ -179,6 +179,8 @@ TEST_F(Probe, TellsWhichZipAndNoLoaderFileSuitAGameAndNamesTheCopiesBesideIt) {
         << output;
     EXPECT_TRUE(Contains(output, "it imports xinput1_3.dll: copy no-loader\\xinput1_3.dll"))
         << output;
+    output = describe(ExeFolder() + "\\Game_delayed.exe", 0);
+    EXPECT_TRUE(Contains(output, "it imports xinput1_4.dll (when it first needs it)")) << output;
     output = describe(other + "\\tests\\Game_xinput9_1_0.exe", 0);
     EXPECT_TRUE(Contains(output, "a " + std::to_string(96 - bits) + "-bit program")) << output;
     EXPECT_TRUE(Contains(output, "it imports xinput9_1_0.dll")) << output;

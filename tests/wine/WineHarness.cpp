@@ -88,12 +88,12 @@ std::string SystemFolder() {
     return Utf8(std::wstring(folder, GetSystemDirectoryW(folder, MAX_PATH)));
 }
 
-bool InstallTestControllerAsSystemXInput() {
+bool InstallTestControllerAsSystemXInput(bool withGetStateEx) {
     if (std::getenv("STICKSHIFT_SYSTEM_XINPUT_PREFIX") == nullptr)
         return false;
+    const std::string library = ExeFolder() + (withGetStateEx ? "" : "\\no-ex") + "\\xinput1_4.dll";
     for (const char* name : {"xinput1_4.dll", "xinput1_3.dll", "xinput9_1_0.dll"})
-        CopyFileW(Wide(ExeFolder() + "\\xinput1_4.dll").c_str(),
-                  Wide(SystemFolder() + "\\" + name).c_str(), FALSE);
+        CopyFileW(Wide(library).c_str(), Wide(SystemFolder() + "\\" + name).c_str(), FALSE);
     return true;
 }
 

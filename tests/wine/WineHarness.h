@@ -28,7 +28,8 @@ void PlaceNoLoaderModule(const std::string& path);
 // Puts the test controller into the prefix's system folder under each of XInput's names, as
 // Windows' own library; false, doing nothing, unless this run has a prefix of its own for that
 // (STICKSHIFT_SYSTEM_XINPUT_PREFIX): the other tests rely on Wine's own library there.
-bool InstallTestControllerAsSystemXInput();
+// With `withGetStateEx` false, a library that lacks XInputGetStateEx, as Wine's own does.
+bool InstallTestControllerAsSystemXInput(bool withGetStateEx = true);
 std::string SystemFolder();
 
 // Copies this test program to `path`, for a host that runs away from the test controller.
