@@ -5,6 +5,7 @@
 //
 //   StickShiftProbe [--settings PATH] [--count N]
 //   StickShiftProbe --game PATH
+//   StickShiftProbe --install PATH [--despite-anti-cheat] | --uninstall PATH
 
 #include <windows.h>
 #include <tlhelp32.h>
@@ -15,6 +16,7 @@
 #include <cwchar>
 #include <string>
 
+#include "../install/GameFolder.h"
 #include "GameProgram.h"
 #include "noloader/SystemXInput.h"
 #include "settings/LoadSettings.h"
@@ -335,15 +337,72 @@ int DescribeGame(const wchar_t* path) {
     return 0;
 }
 
+// --install, --uninstall and --game: the plan for the program at `path`, carried out unless
+// `carryOut` is false. The exit code: 0 done (or nothing to do), 1 refused, or failed and put
+// back, 2 not a program, 3 failed and not wholly put back.
+int InstallOrRemove(const wchar_t* path, bool install, bool carryOut, bool despiteAntiCheat) {
+    wchar_t tool[ModulePathCapacity] = L"";
+    GetModuleFileNameW(nullptr, tool, ModulePathCapacity);
+    wchar_t full[ModulePathCapacity] = L"";
+    GetFullPathNameW(path, ModulePathCapacity, full, nullptr);
+    std::wstring program = full;
+    const std::wstring sample = SampleSettings(tool);
+    InstallFacts facts = GatherInstallFacts(program, sample);
+    InstallPlan plan = install ? PlanInstall(facts, StickShiftVersion) : PlanRemove(facts);
+    const auto print = [](const InstallPlan& shown) {
+        for (const std::string& line : shown.words)
+            std::printf("  %s\n", ConsoleText(Wide(line).c_str()).c_str());
+    };
+    if (plan.outcome == PlanOtherProgram) {
+        print(plan);
+        program = program.substr(0, program.find_last_of(L'\\') + 1) + Wide(plan.otherProgram);
+        facts = GatherInstallFacts(program, sample);
+        plan = PlanInstall(facts, StickShiftVersion);
+    }
+    std::printf("%s %s:\n", install ? "Installing into" : "Removing from",
+                ConsoleText(program.c_str()).c_str());
+    print(plan);
+    for (const std::string& candidate : plan.candidates)
+        std::printf("    %s\n", ConsoleText(Wide(candidate).c_str()).c_str());
+    if (!facts.isProgram)
+        return 2;
+    if (!carryOut || plan.outcome == PlanNothingToDo)
+        return 0;
+    if (plan.outcome != PlanReady)
+        return 1;
+    if (plan.warnAntiCheat && !despiteAntiCheat) {
+        std::printf("Nothing was changed: add --despite-anti-cheat to go on all the same.\n");
+        return 1;
+    }
+    if (plan.needsAdministrator) {
+        std::printf("Nothing was changed: run this from an administrator's command prompt.\n");
+        return 1;
+    }
+    std::string said;
+    const CarryOutResult result =
+        CarryOutPlan(plan, program, NoLoaderSource(tool, plan.bits), sample, said);
+    if (!said.empty())
+        std::printf("%s\n", ConsoleText(Wide(said).c_str()).c_str());
+    std::printf("%s\n", result == CarriedOut         ? "Done."
+                        : result == FailedAndPutBack ? "Everything was put back as it was."
+                                                     : "Not everything could be put back.");
+    return result;
+}
+
 int Usage() {
     std::fprintf(stderr, "usage: StickShiftProbe [--settings PATH] [--count N]\n"
                          "       StickShiftProbe --game PATH\n"
+                         "       StickShiftProbe --install PATH [--despite-anti-cheat]\n"
+                         "       StickShiftProbe --uninstall PATH\n"
                          "  --settings PATH  read the settings from PATH (for example "
                          "StickShift.ini)\n"
                          "                   instead of StickShift.ini beside this program\n"
                          "  --count N        print N readings, one per line, and exit\n"
                          "  --game PATH      tell which zip and which no-loader file suit the "
-                         "game's program\n");
+                         "game's program,\n"
+                         "                   and what installing into its folder would do\n"
+                         "  --install PATH   put StickShift into the folder of the game's program\n"
+                         "  --uninstall PATH take it out again, putting back what it kept aside\n");
     return 2;
 }
 
@@ -364,9 +423,18 @@ int wmain(int argc, wchar_t** argv) {
             settingsArgument = argv[++i];
         else if (std::wcscmp(argv[i], L"--count") == 0 && i + 1 < argc)
             count = std::wcstol(argv[++i], nullptr, 10);
-        else if (std::wcscmp(argv[i], L"--game") == 0 && i + 1 < argc && argc == 3)
-            return DescribeGame(argv[++i]);
-        else
+        else if (std::wcscmp(argv[i], L"--game") == 0 && i + 1 < argc && argc == 3) {
+            const int described = DescribeGame(argv[++i]);
+            return described != 0 ? described : InstallOrRemove(argv[i], true, false, false);
+        } else if ((std::wcscmp(argv[i], L"--install") == 0 ||
+                    std::wcscmp(argv[i], L"--uninstall") == 0) &&
+                   i + 1 < argc && argc <= 4) {
+            const bool install = std::wcscmp(argv[i], L"--install") == 0;
+            const bool despite = argc == 4 && std::wcscmp(argv[3], L"--despite-anti-cheat") == 0;
+            if (argc == 4 && !despite)
+                return Usage();
+            return InstallOrRemove(argv[i + 1], install, true, despite);
+        } else
             return Usage();
     }
 

@@ -1,0 +1,194 @@
+#include "install/InstallRules.h"
+
+#include <algorithm>
+
+namespace {
+
+const char* const XInputNames[] = {"xinput1_1.dll", "xinput1_2.dll", "xinput1_3.dll",
+                                   "xinput1_4.dll", "xinput9_1_0.dll"};
+
+bool IsXInputName(const std::string& name) {
+    return std::find(std::begin(XInputNames), std::end(XInputNames), name) != std::end(XInputNames);
+}
+
+const FolderFile* Find(const InstallFacts& facts, const std::string& name) {
+    for (const FolderFile& file : facts.files)
+        if (file.name == name)
+            return &file;
+    return nullptr;
+}
+
+bool HasOriginal(const InstallFacts& facts, const std::string& name) {
+    return std::find(facts.originals.begin(), facts.originals.end(), name) != facts.originals.end();
+}
+
+InstallPlan Refuse(InstallPlan plan, const std::string& why) {
+    plan.outcome = PlanRefused;
+    plan.steps.clear();
+    plan.words.push_back(why + ". Nothing was changed.");
+    return plan;
+}
+
+std::string InUse(const FolderFile& file) {
+    return file.name + " is in use by " + file.loadedBy + ": close " + file.loadedBy + " first";
+}
+
+// What installing or removing says of the folder, whatever else it does.
+void AddCommonWords(const InstallFacts& facts, InstallPlan& plan) {
+    if (facts.antiCheat) {
+        plan.warnAntiCheat = true;
+        plan.words.push_back("This game has anti-cheat (EasyAntiCheat or BattlEye): it may "
+                             "refuse StickShift, or ban the account.");
+    }
+    if (facts.needsAdministrator) {
+        plan.needsAdministrator = true;
+        plan.words.push_back("The game's folder can be changed only as administrator.");
+    }
+}
+
+} // namespace
+
+std::string CopyNameFor(const InstallFacts& facts) {
+    if (!facts.xinputImport.empty())
+        return facts.xinputImport;
+    // Engines often keep their code in a DLL beside a small program (UnityPlayer.dll).
+    auto imports = facts.dllXInputImports;
+    std::sort(imports.begin(), imports.end());
+    return imports.empty() ? std::string() : imports.front().second;
+}
+
+InstallPlan PlanInstall(const InstallFacts& facts, const std::string& version) {
+    InstallPlan plan;
+    if (!facts.isProgram)
+        return Refuse(plan, facts.program + " is not a Windows program");
+    if (facts.underWindowsApps)
+        return Refuse(plan, facts.program +
+                                " is a Microsoft Store or Game Pass game, whose folder cannot "
+                                "be written: use the plug-in form with the game's plug-in "
+                                "loader, where it has one");
+    plan.bits = facts.anyCpuDotNet ? 64 : facts.bits;
+    if (plan.bits == 0)
+        return Refuse(plan, facts.program + " is for another processor: no StickShift build "
+                                            "runs in it");
+    AddCommonWords(facts, plan);
+    const FolderFile* plugin = Find(facts, "stickshift.dll");
+    if (plugin != nullptr && plugin->stickShift) {
+        plan.outcome = PlanNothingToDo;
+        plan.words.push_back("StickShift.dll, the plug-in form, is in this folder: a plug-in "
+                             "loader runs it here, so nothing is added.");
+        return plan;
+    }
+
+    std::vector<std::string> names;
+    const std::string imported = CopyNameFor(facts);
+    if (!imported.empty()) {
+        names.push_back(imported);
+        plan.words.push_back(std::to_string(plan.bits) + "-bit " + facts.program + " reads " +
+                             imported +
+                             (facts.xinputImport.empty() ? ", through a DLL beside it" : "") +
+                             ": StickShift goes in under that name.");
+    } else if (facts.shippingBuilds.size() == 1) {
+        plan.outcome = PlanOtherProgram;
+        plan.otherProgram = facts.shippingBuilds.front();
+        plan.words.push_back(facts.program + " is a launcher: the game itself is " +
+                             plan.otherProgram + ", and StickShift goes beside it.");
+        return plan;
+    } else if (facts.shippingBuilds.size() > 1) {
+        plan.outcome = PlanChooseProgram;
+        plan.candidates = facts.shippingBuilds;
+        plan.words.push_back(facts.program + " is a launcher for several programs: choose the "
+                                             "game's own.");
+        return plan;
+    } else {
+        names = {"xinput1_4.dll", "xinput1_3.dll"};
+        plan.words.push_back(std::to_string(plan.bits) + "-bit " + facts.program +
+                             " imports no XInput library: StickShift goes in as xinput1_4.dll "
+                             "and xinput1_3.dll, of which one acts.");
+    }
+
+    for (const std::string& name : names) {
+        const FolderFile* file = Find(facts, name);
+        if (file != nullptr && !file->loadedBy.empty())
+            return Refuse(plan, InUse(*file));
+        if (file == nullptr) {
+            plan.words.push_back(name + ": added.");
+        } else if (file->stickShift) {
+            plan.words.push_back(name + ": StickShift " + file->version + ", replaced by " +
+                                 version + ".");
+        } else if (HasOriginal(facts, name)) {
+            if (!file->sameAsOriginal)
+                return Refuse(plan, "StickShift-original already holds another " + name +
+                                        " than the one in the game's folder: put back the one "
+                                        "you want to keep, and delete the other");
+            plan.words.push_back(name + ": the same as the one kept in StickShift-original "
+                                        "(the game's check put it back): replaced.");
+        } else if (facts.loaderSigns) {
+            return Refuse(plan, name + " is probably a plug-in loader, which must run when the "
+                                       "game starts: put StickShift.dll into the loader's "
+                                       "plug-in folder instead");
+        } else {
+            plan.steps.push_back({MoveToOriginal, name});
+            plan.words.push_back(name + ": not StickShift's (the game's, or another mod's): "
+                                        "moved into StickShift-original as it is, and "
+                                        "StickShift passes every XInput call on to it.");
+        }
+        plan.steps.push_back({WriteCopy, name});
+    }
+    for (const FolderFile& file : facts.files) {
+        if (!file.stickShift || !IsXInputName(file.name) ||
+            std::find(names.begin(), names.end(), file.name) != names.end())
+            continue;
+        if (!file.loadedBy.empty())
+            return Refuse(plan, InUse(file));
+        plan.steps.push_back({DeleteCopy, file.name});
+        plan.words.push_back(file.name + ": StickShift " + file.version +
+                             " under another name, removed, so that one version serves.");
+    }
+    if (facts.iniPresent) {
+        plan.words.push_back("StickShift.ini: yours, kept as it is.");
+    } else {
+        plan.steps.push_back({WriteSampleIni, "stickshift.ini"});
+        plan.words.push_back("StickShift.ini: the sample, to tune.");
+    }
+    plan.outcome = PlanReady;
+    return plan;
+}
+
+InstallPlan PlanRemove(const InstallFacts& facts) {
+    InstallPlan plan;
+    if (!facts.isProgram)
+        return Refuse(plan, facts.program + " is not a Windows program");
+    AddCommonWords(facts, plan);
+    for (const FolderFile& file : facts.files) {
+        if (!file.stickShift || !IsXInputName(file.name))
+            continue;
+        if (!file.loadedBy.empty())
+            return Refuse(plan, InUse(file));
+        plan.steps.push_back({DeleteCopy, file.name});
+        plan.words.push_back(file.name + ": StickShift " + file.version + ", removed.");
+    }
+    for (const std::string& name : facts.originals) {
+        const FolderFile* file = Find(facts, name);
+        if (file != nullptr && !file->stickShift)
+            return Refuse(plan, "The game's folder holds another " + name +
+                                    " than the one kept in StickShift-original: put back the "
+                                    "one you want to keep, and delete the other");
+        plan.steps.push_back({PutBackOriginal, name});
+        plan.words.push_back(name + ": put back from StickShift-original.");
+    }
+    if (!facts.originals.empty())
+        plan.steps.push_back({DeleteOriginalFolder, "stickshift-original"});
+    if (plan.steps.empty()) {
+        plan.outcome = PlanNothingToDo;
+        plan.words.push_back("No StickShift copy is in this folder.");
+        return plan;
+    }
+    if (facts.iniPresent && facts.iniIsSample) {
+        plan.steps.push_back({DeleteIni, "stickshift.ini"});
+        plan.words.push_back("StickShift.ini: the sample, removed.");
+    } else if (facts.iniPresent) {
+        plan.words.push_back("StickShift.ini: changed by you, kept.");
+    }
+    plan.outcome = PlanReady;
+    return plan;
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What installing StickShift into a game, or removing it, does: decided from facts gathered
+// beforehand, free of any platform call, so that the player's window and the console carry out
+// the same plan and the rules are tested by a table.
+
+// A file in the game's folder that bears an XInput library's name, or StickShift.dll.
+struct FolderFile {
+    std::string name;     // in lower case
+    bool stickShift;      // a StickShift build, by its version resource
+    std::string version;  // a StickShift build's version
+    std::string loadedBy; // a running program that has it loaded; empty for none
+    bool sameAsOriginal;  // byte for byte the file of its name in StickShift-original
+};
+
+struct InstallFacts {
+    std::string program;      // the chosen program's file name
+    bool isProgram;           // a readable Windows program
+    unsigned bits;            // 32 or 64; 0 for another processor
+    bool anyCpuDotNet;        // runs as 64-bit
+    std::string xinputImport; // the XInput library the program imports, in lower case, or empty
+    // The XInput import of each DLL beside the program that has one: {dll, xinput}, in lower case.
+    std::vector<std::pair<std::string, std::string>> dllXInputImports;
+    std::vector<std::string> shippingBuilds; // *-Shipping.exe in the folders below, relative
+    std::vector<FolderFile> files;
+    std::vector<std::string> originals; // file names in StickShift-original, in lower case
+    bool iniPresent;
+    bool iniIsSample; // byte for byte the shipped sample
+    bool loaderSigns; // .asi files, or a scripts or plugins folder
+    bool antiCheat;   // an EasyAntiCheat or BattlEye folder or service program
+    bool underWindowsApps;
+    bool needsAdministrator; // the folder cannot be written without
+};
+
+enum PlanAction {
+    WriteCopy,       // the no-loader form of the program's architecture, under `name`
+    MoveToOriginal,  // the file `name` into StickShift-original, under its own name
+    DeleteCopy,      // a StickShift copy named `name`
+    PutBackOriginal, // StickShift-original's `name` back into the folder
+    WriteSampleIni,
+    DeleteIni,
+    DeleteOriginalFolder, // StickShift-original, once empty
+};
+
+struct PlanStep {
+    PlanAction action;
+    std::string name;
+};
+
+enum PlanOutcome {
+    PlanReady,         // the steps do it
+    PlanNothingToDo,   // said why
+    PlanRefused,       // said why; nothing is changed
+    PlanOtherProgram,  // the plan is for `otherProgram` instead (an engine's shipping build)
+    PlanChooseProgram, // several shipping builds: the player chooses among `candidates`
+};
+
+struct InstallPlan {
+    PlanOutcome outcome = PlanRefused;
+    unsigned bits = 0; // the architecture of the copy written
+    std::vector<PlanStep> steps;
+    std::vector<std::string> words; // the plan in plain words, a line each
+    bool warnAntiCheat = false;
+    bool needsAdministrator = false;
+    std::string otherProgram;
+    std::vector<std::string> candidates;
+};
+
+// The XInput library's name that the copy takes in the game's folder, from the facts; empty
+// when nothing imports XInput (then xinput1_4.dll and xinput1_3.dll both).
+std::string CopyNameFor(const InstallFacts& facts);
+
+InstallPlan PlanInstall(const InstallFacts& facts, const std::string& version);
+InstallPlan PlanRemove(const InstallFacts& facts);

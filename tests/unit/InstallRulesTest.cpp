@@ -1,0 +1,195 @@
+#include "install/InstallRules.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// A 64-bit game that imports xinput1_3.dll, in a folder holding nothing else of StickShift's.
+InstallFacts Game() {
+    InstallFacts facts = {};
+    facts.program = "Game.exe";
+    facts.isProgram = true;
+    facts.bits = 64;
+    facts.xinputImport = "xinput1_3.dll";
+    return facts;
+}
+
+FolderFile Copy(const char* name, const char* version = "1.4.0") {
+    return {name, true, version, "", false};
+}
+
+FolderFile Foreign(const char* name) {
+    return {name, false, "", "", false};
+}
+
+std::string Steps(const InstallPlan& plan) {
+    static const char* const actions[] = {"write",     "move aside", "delete",       "put back",
+                                          "write ini", "delete ini", "delete folder"};
+    std::string text;
+    for (const PlanStep& step : plan.steps)
+        text += std::string(text.empty() ? "" : ", ") + actions[step.action] + " " + step.name;
+    return text;
+}
+
+std::string Words(const InstallPlan& plan) {
+    std::string text;
+    for (const std::string& line : plan.words)
+        text += line + "\n";
+    return text;
+}
+
+} // namespace
+
+TEST(InstallRules, WhatInstallingIntoAFolderDoes) {
+    const struct {
+        const char* what;
+        std::function<void(InstallFacts&)> folder;
+        PlanOutcome outcome;
+        unsigned bits;
+        const char* steps;
+        const char* saying; // a part of the plan's words
+    } cases[] = {
+        {"64-bit, xinput1_3", [](InstallFacts&) {}, PlanReady, 64,
+         "write xinput1_3.dll, write ini stickshift.ini", "64-bit Game.exe reads xinput1_3.dll"},
+        {"32-bit, xinput9_1_0, the player's own ini",
+         [](InstallFacts& f) {
+             f.bits = 32;
+             f.xinputImport = "xinput9_1_0.dll";
+             f.iniPresent = true;
+         },
+         PlanReady, 32, "write xinput9_1_0.dll", "yours, kept as it is"},
+        {".NET for any CPU runs as 64-bit",
+         [](InstallFacts& f) {
+             f.bits = 32;
+             f.anyCpuDotNet = true;
+         },
+         PlanReady, 64, "write xinput1_3.dll, write ini stickshift.ini", ""},
+        {"xinput1_2 gets the copy under that name",
+         [](InstallFacts& f) { f.xinputImport = "xinput1_2.dll"; }, PlanReady, 64,
+         "write xinput1_2.dll, write ini stickshift.ini", ""},
+        {"the name from a DLL beside it, the first alphabetically",
+         [](InstallFacts& f) {
+             f.xinputImport = "";
+             f.dllXInputImports = {{"zengine.dll", "xinput1_3.dll"},
+                                   {"unityplayer.dll", "xinput1_4.dll"}};
+         },
+         PlanReady, 64, "write xinput1_4.dll, write ini stickshift.ini", "through a DLL beside it"},
+        {"a shipping build below a launcher",
+         [](InstallFacts& f) {
+             f.xinputImport = "";
+             f.shippingBuilds = {"Game\\Binaries\\Win64\\Game-Win64-Shipping.exe"};
+         },
+         PlanOtherProgram, 64, "", "is a launcher"},
+        {"two shipping builds: the player chooses",
+         [](InstallFacts& f) {
+             f.xinputImport = "";
+             f.shippingBuilds = {"A-Shipping.exe", "B-Shipping.exe"};
+         },
+         PlanChooseProgram, 64, "", "choose"},
+        {"nothing imports XInput: both names", [](InstallFacts& f) { f.xinputImport = ""; },
+         PlanReady, 64, "write xinput1_4.dll, write xinput1_3.dll, write ini stickshift.ini",
+         "of which one acts"},
+        {"an older copy of that name is replaced, one under another name removed",
+         [](InstallFacts& f) {
+             f.files = {Copy("xinput1_3.dll"), Copy("xinput9_1_0.dll")};
+         },
+         PlanReady, 64, "write xinput1_3.dll, delete xinput9_1_0.dll, write ini stickshift.ini",
+         "StickShift 1.4.0, replaced by 1.5.0"},
+        {"the plug-in form present: nothing is added",
+         [](InstallFacts& f) { f.files = {Copy("stickshift.dll")}; }, PlanNothingToDo, 64, "",
+         "the plug-in form"},
+        {"a foreign file of that name is kept aside and chained",
+         [](InstallFacts& f) { f.files = {Foreign("xinput1_3.dll")}; }, PlanReady, 64,
+         "move aside xinput1_3.dll, write xinput1_3.dll, write ini stickshift.ini",
+         "passes every XInput call on to it"},
+        {"an earlier StickShift-original with the same file: replaced",
+         [](InstallFacts& f) {
+             f.files = {{"xinput1_3.dll", false, "", "", true}};
+             f.originals = {"xinput1_3.dll"};
+         },
+         PlanReady, 64, "write xinput1_3.dll, write ini stickshift.ini", "the game's check"},
+        {"an earlier StickShift-original with another file: refused",
+         [](InstallFacts& f) {
+             f.files = {Foreign("xinput1_3.dll")};
+             f.originals = {"xinput1_3.dll"};
+         },
+         PlanRefused, 64, "", "Nothing was changed"},
+        {"a plug-in loader's signs: no chaining",
+         [](InstallFacts& f) {
+             f.files = {Foreign("xinput1_3.dll")};
+             f.loaderSigns = true;
+         },
+         PlanRefused, 64, "", "put StickShift.dll into the loader's plug-in folder"},
+        {"anti-cheat: a warning", [](InstallFacts& f) { f.antiCheat = true; }, PlanReady, 64,
+         "write xinput1_3.dll, write ini stickshift.ini", "ban the account"},
+        {"a Store game: refused", [](InstallFacts& f) { f.underWindowsApps = true; }, PlanRefused,
+         0, "", "Microsoft Store or Game Pass"},
+        {"a folder that needs administrator rights",
+         [](InstallFacts& f) { f.needsAdministrator = true; }, PlanReady, 64,
+         "write xinput1_3.dll, write ini stickshift.ini", "only as administrator"},
+        {"a file in the way that the game has loaded",
+         [](InstallFacts& f) {
+             f.files = {{"xinput1_3.dll", true, "1.4.0", "Game.exe", false}};
+         },
+         PlanRefused, 64, "", "close Game.exe first"},
+        {"not a program", [](InstallFacts& f) { f.isProgram = false; }, PlanRefused, 0, "",
+         "is not a Windows program"},
+        {"another processor", [](InstallFacts& f) { f.bits = 0; }, PlanRefused, 0, "",
+         "another processor"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        InstallFacts facts = Game();
+        c.folder(facts);
+        const InstallPlan plan = PlanInstall(facts, "1.5.0");
+        EXPECT_EQ(plan.outcome, c.outcome) << Words(plan);
+        EXPECT_EQ(plan.bits, c.bits);
+        EXPECT_EQ(Steps(plan), c.steps);
+        EXPECT_NE(Words(plan).find(c.saying), std::string::npos) << Words(plan);
+        EXPECT_EQ(plan.warnAntiCheat, facts.antiCheat);
+        EXPECT_EQ(plan.needsAdministrator && plan.outcome != PlanRefused,
+                  facts.needsAdministrator && plan.outcome != PlanRefused);
+    }
+}
+
+TEST(InstallRules, RemovingTakesOnlyStickShiftsOwnAndPutsBackWhatItKeptAside) {
+    const struct {
+        const char* what;
+        std::function<void(InstallFacts&)> folder;
+        PlanOutcome outcome;
+        const char* steps;
+    } cases[] = {
+        {"copies, a kept original, the sample ini",
+         [](InstallFacts& f) {
+             f.files = {Copy("xinput1_3.dll"), Foreign("xinput1_4.dll"), Copy("stickshift.dll")};
+             f.originals = {"xinput1_3.dll"};
+             f.iniPresent = f.iniIsSample = true;
+         },
+         PlanReady,
+         "delete xinput1_3.dll, put back xinput1_3.dll, delete folder stickshift-original, "
+         "delete ini stickshift.ini"},
+        {"the player's ini stays",
+         [](InstallFacts& f) {
+             f.files = {Copy("xinput1_3.dll")};
+             f.iniPresent = true;
+         },
+         PlanReady, "delete xinput1_3.dll"},
+        {"nothing of StickShift's", [](InstallFacts& f) { f.files = {Foreign("xinput1_3.dll")}; },
+         PlanNothingToDo, ""},
+        {"a copy in use",
+         [](InstallFacts& f) {
+             f.files = {{"xinput1_3.dll", true, "1.5.0", "Game.exe", false}};
+         },
+         PlanRefused, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        InstallFacts facts = Game();
+        c.folder(facts);
+        const InstallPlan plan = PlanRemove(facts);
+        EXPECT_EQ(plan.outcome, c.outcome) << Words(plan);
+        EXPECT_EQ(Steps(plan), c.steps);
+    }
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "install/InstallRules.h"
+
+// The Windows side of installing into a game's folder, which the player's window and the
+// console share: the facts the install rules decide from, and carrying out their plan.
+
+std::string Utf8(const std::wstring& wide);
+std::wstring Wide(const std::string& utf8);
+
+// The facts about the program at `program` and its folder. `sampleIni` is the shipped
+// StickShift.ini, to tell whether the folder's is that sample.
+InstallFacts GatherInstallFacts(const std::wstring& program, const std::wstring& sampleIni);
+
+// What carrying out a plan came to, as the console's exit code says it.
+enum CarryOutResult {
+    CarriedOut = 0,
+    FailedAndPutBack = 1,
+    FailedNotPutBack = 3,
+};
+
+// Carries out `plan` in the folder of `program`, with the no-loader form at `copySource` and
+// the sample at `sampleIni`. New files are written under a temporary name and renamed into
+// place, and a failure puts back every change already made. `said` gets a line for a failure,
+// and for whatever could not be put back.
+CarryOutResult CarryOutPlan(const InstallPlan& plan, const std::wstring& program,
+                            const std::wstring& copySource, const std::wstring& sampleIni,
+                            std::string& said);
+
+// Where the no-loader form of `bits` and the sample settings are, beside the tool at `tool`:
+// x64\ and x86\ below the package's top, which holds the tool or the x86\ folder that does.
+std::wstring NoLoaderSource(const std::wstring& tool, unsigned bits);
+std::wstring SampleSettings(const std::wstring& tool);
