@@ -13,7 +13,7 @@ add_compile_options(${SECTION_OPTIONS})
 # Everything the 64-bit module refers to lies within it, so no table of far pointers is needed.
 # On 32-bit Windows, unwind tables serve only C++ exceptions, which the module never throws.
 if(WINDOWS_BITS EQUAL 64)
-    set(MODULE_SIZE_OPTIONS -mcmodel=small)
+    set(MODULE_SIZE_OPTIONS -mcmodel=small -fno-exceptions)
 else()
     set(MODULE_SIZE_OPTIONS -fno-asynchronous-unwind-tables -fno-exceptions)
 endif()
@@ -31,6 +31,18 @@ function(add_version_resource target file_name description file_type)
     configure_file(${PROJECT_SOURCE_DIR}/cmake/VersionInfo.rc.in
         ${CMAKE_CURRENT_BINARY_DIR}/${target}VersionInfo.rc @ONLY)
     target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}VersionInfo.rc)
+endfunction()
+
+# Gives a program its manifest: it runs as the player who starts it (asInvoker, so that a 32-bit
+# build's writes into a game's folder are never redirected elsewhere), and says its DPI
+# awareness, so that Windows does not stretch its window.
+function(add_program_manifest target name)
+    set(MANIFEST_NAME ${name})
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/Program.manifest.in
+        ${CMAKE_CURRENT_BINARY_DIR}/${target}.manifest @ONLY)
+    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${target}Manifest.rc
+        "1 24 \"${CMAKE_CURRENT_BINARY_DIR}/${target}.manifest\"\n")
+    target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}Manifest.rc)
 endfunction()
 
 # Import library that binds XInputGetState by ordinal 2 of xinput1_4.dll.

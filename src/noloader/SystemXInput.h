@@ -32,8 +32,18 @@ enum SystemXInputFunction {
 extern const wchar_t* SystemXInputFileName;
 
 // The system library's function, or null when the library lacks it or none could be loaded.
-// Safe to call from any thread.
+// Safe to call from any thread. For the no-loader form, "the system library" is the file of its
+// own name in StickShift-original beside it, where installing set another mod's library, or
+// the game's, aside: it then passes calls on to that one, which may pass them on in turn.
 void* SystemXInput(SystemXInputFunction function);
+
+// Held around a call of a function that SystemXInput gave: a call that comes back into this
+// module from inside it, on the same thread, goes to Windows' own library, so that nothing
+// recurses or waits on itself.
+struct PassingCallOn {
+    PassingCallOn();
+    ~PassingCallOn();
+};
 
 // Calls the system library's function, of type `Function`, or answers as XInput does for a
 // missing controller when the library lacks it (Wine's lacks some ordinals) or none could be
@@ -42,6 +52,7 @@ void* SystemXInput(SystemXInputFunction function);
 template <typename Function, typename... Arguments>
 static DWORD CallSystemXInput(SystemXInputFunction which, Arguments... arguments) {
     const auto function = reinterpret_cast<Function>(SystemXInput(which));
+    const PassingCallOn passing;
     return function != nullptr ? function(arguments...) : ERROR_DEVICE_NOT_CONNECTED;
 }
 

@@ -31,6 +31,7 @@ DWORD WINAPI PassXInputGetCapabilities(DWORD userIndex, DWORD flags,
 void WINAPI PassXInputEnable(BOOL enable) {
     const auto function =
         reinterpret_cast<decltype(&PassXInputEnable)>(SystemXInput(EnableFunction));
+    const PassingCallOn passing;
     if (function != nullptr)
         function(enable);
     RecordXInputEnable(enable);

@@ -1,12 +1,13 @@
 #!/bin/sh
 # check-module-shape.sh OBJDUMP FILE BITS KIND: what we ship must be drop-in: a BITS-bit (64 or
 # 32) file that imports only Windows' known DLLs, which Windows never looks for in the file's
-# own folder (a game's folder holds other mods' DLLs under system names), a DLL of at most
-# 24 KiB. By KIND:
-#   plugin    StickShift.dll: no exports, XInputGetState bound by ordinal 2 of xinput1_4.dll;
-#   noloader  the no-loader form: every XInput function at Windows' ordinals, the ordinal-only
-#             ones without a name, and no XInput import;
-#   probe     StickShiftProbe.exe: no XInput import (it loads Windows' own library itself).
+# own folder (a game's folder holds other mods' DLLs under system names), and small. By KIND:
+#   plugin    StickShift.dll: at most 24 KiB, no exports, XInputGetState bound by ordinal 2 of
+#             xinput1_4.dll;
+#   noloader  the no-loader form: at most 32 KiB, every XInput function at Windows' ordinals,
+#             the ordinal-only ones without a name, and no XInput import;
+#   program   StickShiftProbe.exe, StickShift.exe: no XInput import (they load Windows' own
+#             library themselves).
 # The known DLLs are those of HKLM\System\CurrentControlSet\Control\Session Manager\KnownDLLs
 # on every Windows from 8 on.
 known_dlls="advapi32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll
@@ -22,12 +23,16 @@ fail() { echo "FAIL: $*"; status=1; }
 if [ "$bits" = 64 ]; then format="(PE32+)"; else format="(PE32)"; fi
 echo "$dump" | grep -qF "$format" || fail "not a $bits-bit file"
 
-case $file in
-*.dll)
-    size=$(wc -c <"$file")
-    [ "$size" -le 24576 ] || fail "$size bytes, over 24 KiB"
-    ;;
+# The no-loader form carries XInput's whole face and the chaining to another mod's library.
+case $kind in
+plugin) limit=24 ;;
+noloader) limit=32 ;;
+*) limit= ;;
 esac
+if [ -n "$limit" ]; then
+    size=$(wc -c <"$file")
+    [ "$size" -le $((limit * 1024)) ] || fail "$size bytes, over $limit KiB"
+fi
 
 # Exports as "ORDINAL NAME" lines, an ordinal-only one with the name "-".
 ordinals=$(echo "$dump" | sed -n 's/^[[:space:]]*\[ *[0-9]*\] +base\[ *\([0-9]*\)\].*/\1/p')
