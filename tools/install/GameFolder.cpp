@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "../probe/GameProgram.h"
+#include "shared/ProcessRecord.h"
 #include "shared/StickShiftFile.h"
 
 namespace {
@@ -258,12 +259,12 @@ CarryOutResult CarryOutPlan(const InstallPlan& plan, const std::wstring& program
         const std::wstring temporary = target + L".stickshift-new";
         if (!CopyFileW(source.c_str(), temporary.c_str(), FALSE))
             return false;
-        journal.push_back({Done::Created, temporary, L""});
-        if (Exists(target) && !putAside(target))
+        if ((Exists(target) && !putAside(target)) ||
+            !MoveFileExW(temporary.c_str(), target.c_str(), 0)) {
+            DeleteFileW(temporary.c_str());
             return false;
-        if (!MoveFileExW(temporary.c_str(), target.c_str(), 0))
-            return false;
-        journal.back() = {Done::Created, target, L""};
+        }
+        journal.push_back({Done::Created, target, L""});
         return true;
     };
 
@@ -342,4 +343,38 @@ std::wstring SampleSettings(const std::wstring& tool) {
     const std::wstring folder = FolderOf(tool);
     return Exists(folder + L"\\StickShift.ini") ? folder + L"\\StickShift.ini"
                                                 : FolderOf(folder) + L"\\StickShift.ini";
+}
+
+std::vector<std::string> WhereStickShiftActs() {
+    std::vector<std::string> lines;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W process = {};
+    process.dwSize = sizeof process;
+    for (bool more = snapshot != INVALID_HANDLE_VALUE && Process32FirstW(snapshot, &process); more;
+         more = Process32NextW(snapshot, &process)) {
+        wchar_t name[ProcessRecordNameCapacity];
+        ProcessRecordName(process.th32ProcessID, name);
+        const std::string program =
+            Utf8(process.szExeFile) + " (process " + std::to_string(process.th32ProcessID) + ")";
+        const HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, name);
+        if (mapping == nullptr) {
+            // An elevated game's objects refuse a program that is not.
+            if (GetLastError() == ERROR_ACCESS_DENIED)
+                lines.push_back("StickShift may act in " + program +
+                                ", which runs as administrator: run the probe as administrator "
+                                "to see it");
+            continue;
+        }
+        bool whole;
+        const auto* flags =
+            static_cast<const ProcessRecordFlags*>(MapProcessRecord(mapping, FILE_MAP_READ, whole));
+        if (flags != nullptr && flags->acting != 0)
+            lines.push_back("StickShift acts in " + program);
+        if (flags != nullptr)
+            UnmapViewOfFile(flags);
+        CloseHandle(mapping);
+    }
+    if (snapshot != INVALID_HANDLE_VALUE)
+        CloseHandle(snapshot);
+    return lines;
 }

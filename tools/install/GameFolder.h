@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "install/InstallRules.h"
 
@@ -33,3 +34,8 @@ CarryOutResult CarryOutPlan(const InstallPlan& plan, const std::wstring& program
 // x64\ and x86\ below the package's top, which holds the tool or the x86\ folder that does.
 std::wstring NoLoaderSource(const std::wstring& tool, unsigned bits);
 std::wstring SampleSettings(const std::wstring& tool);
+
+// A line for each running program in which a StickShift copy acts, found by the record the
+// copy keeps under the program's process id, whichever version made it; and for each that runs
+// as administrator, whose record a program that is not cannot see.
+std::vector<std::string> WhereStickShiftActs();

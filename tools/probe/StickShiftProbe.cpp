@@ -1,26 +1,25 @@
 // StickShiftProbe: shows the left stick as StickShift.dll sees it, with the module's own
 // settings and decision code, so that users can choose the two percentages and check the other
-// settings. Injects nothing. It also names the programs StickShift acts in, and tells which zip
-// and which no-loader file suit a game.
+// settings. Injects nothing. It also names the programs StickShift acts in, tells which
+// no-loader file suits a game, and installs StickShift into a game's folder and removes it.
 //
 //   StickShiftProbe [--settings PATH] [--count N]
 //   StickShiftProbe --game PATH
 //   StickShiftProbe --install PATH [--despite-anti-cheat] | --uninstall PATH
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "../install/GameFolder.h"
 #include "GameProgram.h"
 #include "noloader/SystemXInput.h"
 #include "settings/LoadSettings.h"
-#include "shared/ProcessRecord.h"
 #include "shared/StickShiftFile.h"
 #include "shared/SharedValues.h"
 #include "shortcuts/SystemShortcuts.h"
@@ -213,44 +212,11 @@ std::string Bar(double deflectionPercent) {
     return "[" + bar + "]";
 }
 
-// Every running program in which a StickShift copy acts, found by the record that copy keeps
-// under the program's process id, whichever version made it.
 void PrintWhereStickShiftActs() {
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W process = {};
-    process.dwSize = sizeof process;
-    bool any = false;
-    for (bool more = snapshot != INVALID_HANDLE_VALUE && Process32FirstW(snapshot, &process); more;
-         more = Process32NextW(snapshot, &process)) {
-        wchar_t name[ProcessRecordNameCapacity];
-        ProcessRecordName(process.th32ProcessID, name);
-        const std::string program = ConsoleText(process.szExeFile);
-        const HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, name);
-        if (mapping == nullptr) {
-            // An elevated game's objects refuse a program that is not.
-            if (GetLastError() == ERROR_ACCESS_DENIED) {
-                std::printf("StickShift may act in %s (process %lu), which runs as "
-                            "administrator: run the probe as administrator to see it\n",
-                            program.c_str(), process.th32ProcessID);
-                any = true;
-            }
-            continue;
-        }
-        bool whole;
-        const auto* flags =
-            static_cast<const ProcessRecordFlags*>(MapProcessRecord(mapping, FILE_MAP_READ, whole));
-        if (flags != nullptr && flags->acting != 0) {
-            std::printf("StickShift acts in %s (process %lu)\n", program.c_str(),
-                        process.th32ProcessID);
-            any = true;
-        }
-        if (flags != nullptr)
-            UnmapViewOfFile(flags);
-        CloseHandle(mapping);
-    }
-    if (snapshot != INVALID_HANDLE_VALUE)
-        CloseHandle(snapshot);
-    if (!any)
+    const std::vector<std::string> lines = WhereStickShiftActs();
+    for (const std::string& line : lines)
+        std::printf("%s\n", ConsoleText(Wide(line).c_str()).c_str());
+    if (lines.empty())
         std::printf("StickShift is not active in any running program\n");
 }
 
@@ -270,8 +236,8 @@ void PrintNoLoaderCopiesBeside(const wchar_t (&probePath)[ModulePathCapacity]) {
     }
 }
 
-// --game: which zip and which no-loader file suit the program at `path`; 2 when it is not a
-// Windows program or cannot be read.
+// --game: which architecture and which no-loader file suit the program at `path`; 2 when it is not
+// a Windows program or cannot be read.
 int DescribeGame(const wchar_t* path) {
     const std::string shown = ConsoleText(path);
     const HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
@@ -303,14 +269,13 @@ int DescribeGame(const wchar_t* path) {
     }
 
     std::printf("%s\n", shown.c_str());
-    const char* zip = StickShiftVersion;
+    // The folder of the package whose files suit it.
+    const char* arch = facts.bits == 32 && !facts.anyCpuDotNet ? "x86" : "x64";
     if (facts.anyCpuDotNet)
-        std::printf("  a .NET program for any CPU, which runs as 64-bit on 64-bit Windows: use "
-                    "StickShift-%s-win64.zip\n",
-                    zip);
+        std::printf("  a .NET program for any CPU, which runs as 64-bit on 64-bit Windows: "
+                    "StickShift's x64 files suit it\n");
     else if (facts.bits != 0)
-        std::printf("  a %u-bit program: use StickShift-%s-win%u.zip\n", facts.bits, zip,
-                    facts.bits);
+        std::printf("  a %u-bit program: StickShift's %s files suit it\n", facts.bits, arch);
     else
         std::printf("  a program for another processor (machine 0x%04X): no StickShift build runs "
                     "in it\n",
@@ -319,20 +284,21 @@ int DescribeGame(const wchar_t* path) {
     if (facts.xinput[0] == '\0') {
         std::printf("  it imports no XInput library: it may load one itself, or read the "
                     "controller another way.\n"
-                    "  copy no-loader\\xinput1_4.dll and no-loader\\xinput1_3.dll beside it, "
-                    "with StickShift.ini: only one will act.\n");
+                    "  copy %s\\no-loader\\xinput1_4.dll and xinput1_3.dll beside it, "
+                    "with StickShift.ini: only one will act.\n",
+                    arch);
         if (size.QuadPart < 4 * 1024 * 1024)
             std::printf("  it is small (%lld KB): it may be a launcher. Look for the real game's "
                         "program in the folders below (for example Binaries\\Win64).\n",
                         size.QuadPart / 1024);
     } else if (std::strcmp(facts.xinput, "xinput1_1.dll") == 0 ||
                std::strcmp(facts.xinput, "xinput1_2.dll") == 0) {
-        std::printf("  it imports %s%s: copy no-loader\\xinput1_3.dll beside it under that name, "
-                    "%s, with StickShift.ini\n",
-                    facts.xinput, loaded, facts.xinput);
+        std::printf("  it imports %s%s: copy %s\\no-loader\\xinput1_3.dll beside it under that "
+                    "name, %s, with StickShift.ini\n",
+                    facts.xinput, loaded, arch, facts.xinput);
     } else {
-        std::printf("  it imports %s%s: copy no-loader\\%s beside it, with StickShift.ini\n",
-                    facts.xinput, loaded, facts.xinput);
+        std::printf("  it imports %s%s: copy %s\\no-loader\\%s beside it, with StickShift.ini\n",
+                    facts.xinput, loaded, arch, facts.xinput);
     }
     return 0;
 }
@@ -398,7 +364,7 @@ int Usage() {
                          "StickShift.ini)\n"
                          "                   instead of StickShift.ini beside this program\n"
                          "  --count N        print N readings, one per line, and exit\n"
-                         "  --game PATH      tell which zip and which no-loader file suit the "
+                         "  --game PATH      tell which no-loader file suits the "
                          "game's program,\n"
                          "                   and what installing into its folder would do\n"
                          "  --install PATH   put StickShift into the folder of the game's program\n"

@@ -1,0 +1,256 @@
+// StickShift.exe, the player's window: names the running programs StickShift acts in, and puts
+// StickShift into a game's folder, or takes it out, by the same install rules and plan as
+// StickShiftProbe --install. A game's program reaches it by the file dialog, by a drop onto the
+// window, or as the argument (a drop onto StickShift.exe's icon): all three show its plan.
+//
+//   StickShift [GAME.exe]
+
+#include <windows.h>
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "../install/GameFolder.h"
+
+namespace {
+
+enum ControlId { ActsInLabel = 100, ChooseButton, PlanBox, InstallButton, RemoveButton };
+
+HWND Window = nullptr;
+HFONT Font = nullptr;
+int Dpi = 96;
+std::wstring Program; // the game's program the plan is for
+InstallPlan Install, Remove;
+
+int Scaled(int pixels) {
+    return MulDiv(pixels, Dpi, 96);
+}
+
+HWND Control(ControlId id) {
+    return GetDlgItem(Window, id);
+}
+
+std::wstring ToolPath() {
+    wchar_t path[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+
+// The plan in plain words, with Windows' line ends, as the read-only box shows it.
+std::wstring Words(const std::vector<std::string>& lines) {
+    std::wstring text;
+    for (const std::string& line : lines)
+        text += Wide(line) + L"\r\n";
+    return text;
+}
+
+void ShowWhereStickShiftActs() {
+    std::vector<std::string> lines = WhereStickShiftActs();
+    if (lines.empty())
+        lines.push_back("StickShift is not active in any running program.");
+    std::wstring text = Words(lines);
+    SetWindowTextW(Control(ActsInLabel), text.c_str());
+}
+
+// The one way in: a game's program chosen, dropped, or given as the argument.
+void ShowPlanFor(const std::wstring& program) {
+    Program = program;
+    const std::wstring sample = SampleSettings(ToolPath());
+    InstallFacts facts = GatherInstallFacts(program, sample);
+    Install = PlanInstall(facts, StickShiftVersion);
+    if (Install.outcome == PlanOtherProgram) {
+        Program = program.substr(0, program.find_last_of(L'\\') + 1) + Wide(Install.otherProgram);
+        const std::vector<std::string> launcher = Install.words;
+        facts = GatherInstallFacts(Program, sample);
+        Install = PlanInstall(facts, StickShiftVersion);
+        Install.words.insert(Install.words.begin(), launcher.begin(), launcher.end());
+    }
+    Remove = PlanRemove(facts);
+    std::vector<std::string> lines = {"Installing into " + Utf8(Program) + ":"};
+    lines.insert(lines.end(), Install.words.begin(), Install.words.end());
+    for (const std::string& candidate : Install.candidates)
+        lines.push_back("    " + candidate);
+    if (Remove.outcome == PlanReady) {
+        lines.push_back("");
+        lines.push_back("Removing would:");
+        lines.insert(lines.end(), Remove.words.begin(), Remove.words.end());
+    }
+    SetWindowTextW(Control(PlanBox), Words(lines).c_str());
+    EnableWindow(Control(InstallButton), Install.outcome == PlanReady);
+    EnableWindow(Control(RemoveButton), Remove.outcome == PlanReady);
+}
+
+// Carries a plan out: here, or, where the game's folder needs it, by the probe beside this
+// program run as administrator, after the player says yes.
+void CarryOut(const InstallPlan& plan, bool install) {
+    if (plan.warnAntiCheat &&
+        MessageBoxW(Window,
+                    L"This game has anti-cheat (EasyAntiCheat or BattlEye): it may refuse "
+                    L"StickShift, or ban the account. Go on?",
+                    L"StickShift", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+        return;
+    std::string said;
+    std::wstring outcome;
+    if (plan.needsAdministrator) {
+        if (MessageBoxW(Window,
+                        L"The game's folder can be changed only as administrator. Carry this "
+                        L"step out as administrator?",
+                        L"StickShift", MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return;
+        const std::wstring tool = ToolPath();
+        const std::wstring probe =
+            tool.substr(0, tool.find_last_of(L'\\') + 1) + L"StickShiftProbe.exe";
+        const std::wstring arguments = std::wstring(install ? L"--install \"" : L"--uninstall \"") +
+                                       Program + L"\"" +
+                                       (plan.warnAntiCheat ? L" --despite-anti-cheat" : L"");
+        SHELLEXECUTEINFOW run = {};
+        run.cbSize = sizeof run;
+        run.fMask = SEE_MASK_NOCLOSEPROCESS;
+        run.hwnd = Window;
+        run.lpVerb = L"runas";
+        run.lpFile = probe.c_str();
+        run.lpParameters = arguments.c_str();
+        run.nShow = SW_HIDE;
+        DWORD exitCode = FailedAndPutBack;
+        if (ShellExecuteExW(&run) && run.hProcess != nullptr) {
+            WaitForSingleObject(run.hProcess, INFINITE);
+            GetExitCodeProcess(run.hProcess, &exitCode);
+            CloseHandle(run.hProcess);
+        }
+        outcome = exitCode == CarriedOut ? L"Done." : L"Not done: nothing was changed.";
+    } else {
+        const CarryOutResult result =
+            CarryOutPlan(plan, Program, NoLoaderSource(ToolPath(), Install.bits),
+                         SampleSettings(ToolPath()), said);
+        outcome = result == CarriedOut         ? L"Done."
+                  : result == FailedAndPutBack ? L"Everything was put back as it was."
+                                               : L"Not everything could be put back.";
+    }
+    ShowPlanFor(Program);
+    const int length = GetWindowTextLengthW(Control(PlanBox));
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(Control(PlanBox), &text[0], length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    text = (install ? L"Installed: " : L"Removed: ") + outcome + L"\r\n" +
+           (said.empty() ? L"" : Wide(said) + L"\r\n") + L"\r\n" + text;
+    SetWindowTextW(Control(PlanBox), text.c_str());
+    ShowWhereStickShiftActs();
+}
+
+void ChooseProgram() {
+    wchar_t path[MAX_PATH] = L"";
+    OPENFILENAMEW choose = {};
+    choose.lStructSize = sizeof choose;
+    choose.hwndOwner = Window;
+    choose.lpstrFilter = L"Programs (*.exe)\0*.exe\0";
+    choose.lpstrFile = path;
+    choose.nMaxFile = MAX_PATH;
+    choose.lpstrTitle = L"The game's program";
+    choose.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (GetOpenFileNameW(&choose))
+        ShowPlanFor(path);
+}
+
+void AddControl(const wchar_t* type, const wchar_t* text, DWORD style, ControlId id, int x, int y,
+                int width, int height) {
+    const HWND control =
+        CreateWindowExW(0, type, text, WS_CHILD | WS_VISIBLE | style, Scaled(x), Scaled(y),
+                        Scaled(width), Scaled(height), Window,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font), TRUE);
+}
+
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case ChooseButton:
+            ChooseProgram();
+            return 0;
+        case InstallButton:
+            CarryOut(Install, true);
+            return 0;
+        case RemoveButton:
+            CarryOut(Remove, false);
+            return 0;
+        }
+        break;
+    case WM_DROPFILES: {
+        const HDROP drop = reinterpret_cast<HDROP>(wParam);
+        wchar_t path[MAX_PATH] = L"";
+        if (DragQueryFileW(drop, 0, path, MAX_PATH) > 0)
+            ShowPlanFor(path);
+        DragFinish(drop);
+        return 0;
+    }
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+    // Whatever is loaded from now on comes from the system folder: a game's folder, or the one
+    // this program was unzipped to, may hold DLLs named as system ones.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const HDC screen = GetDC(nullptr);
+    Dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    Font = CreateFontIndirectW(&metrics.lfMessageFont);
+
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = L"StickShiftWindow";
+    RegisterClassW(&windowClass);
+    RECT frame = {0, 0, Scaled(560), Scaled(380)};
+    AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW & ~(WS_THICKFRAME | WS_MAXIMIZEBOX), FALSE,
+                       WS_EX_ACCEPTFILES);
+    Window = CreateWindowExW(
+        WS_EX_ACCEPTFILES, windowClass.lpszClassName, L"StickShift " StickShiftVersionWide,
+        WS_OVERLAPPEDWINDOW & ~(WS_THICKFRAME | WS_MAXIMIZEBOX), CW_USEDEFAULT, CW_USEDEFAULT,
+        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+    if (Window == nullptr)
+        return 1;
+    AddControl(L"STATIC", L"", SS_LEFT, ActsInLabel, 12, 12, 536, 40);
+    AddControl(L"BUTTON", L"&Add to a game...", WS_TABSTOP | BS_DEFPUSHBUTTON, ChooseButton, 12, 56,
+               140, 26);
+    AddControl(L"STATIC", L"Choose the game's program, or drop it here.", SS_LEFT, ActsInLabel, 164,
+               62, 384, 20);
+    AddControl(L"EDIT", L"",
+               WS_TABSTOP | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+               PlanBox, 12, 92, 536, 240);
+    AddControl(L"BUTTON", L"&Install", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, InstallButton, 12,
+               342, 100, 26);
+    AddControl(L"BUTTON", L"&Remove", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, RemoveButton, 124,
+               342, 100, 26);
+    ShowWhereStickShiftActs();
+
+    int argumentCount = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &argumentCount);
+    if (arguments != nullptr && argumentCount > 1)
+        ShowPlanFor(arguments[1]);
+    LocalFree(arguments);
+
+    ShowWindow(Window, show);
+    SetFocus(Control(ChooseButton));
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // Tab, Alt+letter and Enter move between and press the controls, as in a dialog.
+        if (!IsDialogMessageW(Window, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return 0;
+}
