@@ -10,7 +10,7 @@ RUN_PACKAGES_32 := wine32:i386
 INSTALL := sh cmake/install-deps.sh
 MAKEFLAGS += --no-print-directory
 
-.PHONY: demo test bench package module module-x86 native-tests build-deps run-deps clean
+.PHONY: demo test bench package stage module module-x86 native-tests build-deps run-deps clean
 
 # The settings the demo's module reads: the shipped sample unless SETTINGS names another file.
 SETTINGS ?= package/StickShift.ini
@@ -30,16 +30,21 @@ bench: native-tests module module-x86 run-deps
 	STICKSHIFT_SOAK_SECONDS=60 ctest --preset windows -R '^Soak\.' --verbose
 	sh cmake/run-bench.sh build/windows build/bench.json
 
-package: module module-x86
+# One zip for both architectures, laid out in build/package, from which the tests install too.
+package: stage
 	rm -rf dist
-	cpack --config build/windows/CPackConfig.cmake -B dist
-	cpack --config build/windows-x86/CPackConfig.cmake -B dist
-	rm -rf dist/_CPack_Packages
+	mkdir -p dist
+	cd build/package && cmake -E tar cf ../../dist/StickShift-$$(cat ../windows/package-files/version.txt).zip \
+		--format=zip .
+	@ls dist/*.zip
+
+stage: module module-x86
+	@sh cmake/stage-package.sh build/package build/windows build/windows-x86
 
 # Unit tests natively, then the real module under Wine, 64-bit and 32-bit. 32-bit Wine needs a
 # kernel that runs 32-bit programs; where it cannot start, the 32-bit suite is not run and the
 # reason is said, and only the shape of the 32-bit build is checked.
-test: native-tests module module-x86 run-deps
+test: native-tests stage run-deps
 	ctest --preset windows
 	@if $(WINE32) --version >/dev/null 2>&1; then \
 		ctest --preset windows-x86; \
@@ -48,7 +53,7 @@ test: native-tests module module-x86 run-deps
 		echo "cannot start on this machine (a Linux kernel with ia32 emulation off runs no 32-bit"; \
 		echo "program)."; \
 		for shipped in StickShift.dll:plugin no-loader/xinput1_4.dll:noloader \
-			StickShiftProbe.exe:probe; do \
+			StickShiftProbe.exe:program StickShift.exe:program; do \
 			sh tests/wine/check-module-shape.sh i686-w64-mingw32-objdump \
 				build/windows-x86/$${shipped%:*} 32 $${shipped#*:} || exit 1; \
 		done; \
