@@ -32,6 +32,9 @@ struct TestControllerState {
     // The arguments of the last XInputGetCapabilities call, as the library received them.
     volatile LONG capabilitiesUserIndex;
     volatile LONG capabilitiesFlags;
+    // Reads that a library set aside in StickShift-original passed through the library of its
+    // own name, and got back.
+    volatile LONG wrappedReads;
 };
 
 // Creates the block, or opens it when another process already has. Zero-filled when new: no

@@ -31,12 +31,36 @@ BOOL CALLBACK SetUpLikeARealLibrary(INIT_ONCE*, void*, void**) {
     return TRUE;
 }
 
+// Another mod's library as a game's folder may hold it, when installing has set it aside into
+// StickShift-original. Such a library may call the library of its own name as the game would,
+// from the game's folder, and get the StickShift copy that passes calls on to it. It answers
+// with what that library answered, and gives up, as not connected, on coming back into itself.
+bool WrapsByOwnName = false;
+wchar_t OwnName[MAX_PATH];
+thread_local int WrapDepth = 0;
+
 } // namespace
 
 extern "C" DWORD WINAPI XInputGetState(DWORD userIndex, XINPUT_STATE* state) {
     InitOnceExecuteOnce(&SetUp, SetUpLikeARealLibrary, nullptr, nullptr);
     if (Controller == nullptr)
         return ERROR_DEVICE_NOT_CONNECTED;
+    if (WrapsByOwnName) {
+        wchar_t path[MAX_PATH] = L"";
+        GetModuleFileNameW(nullptr, path, MAX_PATH);
+        wchar_t* name = wcsrchr(path, L'\\');
+        if (name != nullptr)
+            lstrcpynW(name + 1, OwnName, static_cast<int>(MAX_PATH - (name + 1 - path)));
+        const auto wrapped = reinterpret_cast<decltype(&XInputGetState)>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(path), "XInputGetState")));
+        if (wrapped == nullptr || WrapDepth > 0)
+            return ERROR_DEVICE_NOT_CONNECTED;
+        ++WrapDepth;
+        const DWORD result = wrapped(userIndex, state);
+        --WrapDepth;
+        InterlockedIncrement(&Controller->wrappedReads);
+        return result;
+    }
     InterlockedIncrement(
         &Controller->calls[userIndex < TestControllerPads ? userIndex : TestControllerPads]);
     if (userIndex >= TestControllerPads || !Controller->pads[userIndex].connected)
@@ -74,8 +98,14 @@ extern "C" DWORD WINAPI XInputGetCapabilities(DWORD userIndex, DWORD flags,
     return ERROR_SUCCESS;
 }
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH)
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
         Controller = OpenTestController();
+        wchar_t path[MAX_PATH] = L"";
+        GetModuleFileNameW(module, path, MAX_PATH);
+        const wchar_t* name = wcsrchr(path, L'\\');
+        lstrcpynW(OwnName, name != nullptr ? name + 1 : path, MAX_PATH);
+        WrapsByOwnName = wcsstr(path, L"\\StickShift-original\\") != nullptr;
+    }
     return TRUE;
 }

@@ -175,10 +175,14 @@ TEST_F(Probe, TellsWhichZipAndNoLoaderFileSuitAGameAndNamesTheCopiesBesideIt) {
     const std::string other =
         ExeFolder() + (bits == 64 ? "\\..\\..\\windows-x86" : "\\..\\..\\windows");
     std::string output = describe(ExeFolder() + "\\Game_xinput1_3.exe", 0);
-    EXPECT_TRUE(Contains(output, "a " + std::to_string(bits) + "-bit program: use StickShift-"))
+    const std::string arch = bits == 64 ? "x64" : "x86";
+    EXPECT_TRUE(Contains(output, "a " + std::to_string(bits) + "-bit program: StickShift's " +
+                                     arch + " files suit it"))
         << output;
-    EXPECT_TRUE(Contains(output, "it imports xinput1_3.dll: copy no-loader\\xinput1_3.dll"))
+    EXPECT_TRUE(
+        Contains(output, "it imports xinput1_3.dll: copy " + arch + "\\no-loader\\xinput1_3.dll"))
         << output;
+    EXPECT_TRUE(Contains(output, "xinput1_3.dll: added.")) << output; // and what installing does
     output = describe(ExeFolder() + "\\Game_delayed.exe", 0);
     EXPECT_TRUE(Contains(output, "it imports xinput1_4.dll (when it first needs it)")) << output;
     output = describe(other + "\\tests\\Game_xinput9_1_0.exe", 0);
