@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+// Writes settings into a settings file's text the way a player's own editing would: only the
+// line of each key that changes, or a new line for a key the Settings section lacks, and every
+// other byte as it was (other lines, comments, unknown keys, blank lines, spacing, line ends).
+// The platform's profile-writing call may rewrite a whole file, so the tools use this instead.
+// Free of any platform call, for the tools and the tests.
+
+// `text` with each {key, value} of `changes` set in the Settings section. A key is found as the
+// profile routines find it: the first line of that section whose name, without the spaces
+// around it, matches in any letter case. A new line takes the file's own line end; a file
+// without a Settings section gets one at its end.
+std::string WithSettings(const std::string& text,
+                         const std::vector<std::pair<std::string, std::string>>& changes);
