@@ -50,7 +50,8 @@ void OnModuleAttach(HMODULE module) {
     if (StaysLoadedOnceActing)
         GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                            reinterpret_cast<LPCWSTR>(module), &pinned);
-    LoadSettings(module, SettingsFileName); // the watcher reads the thresholds once, as it starts
+    LoadSettings(module, SettingsFileName); // the watcher reads the thresholds as it starts
+    PublishSettingsPath(LoadedSettingsPath);
     WatcherWork = CreateThreadpoolWork(RunStickWatcher, nullptr, nullptr);
     HMODULE reference;
     if (WatcherWork == nullptr ||

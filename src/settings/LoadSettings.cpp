@@ -2,13 +2,14 @@
 
 #include "shared/SharedValues.h"
 
+wchar_t LoadedSettingsPath[SettingsPathCapacity] = L"";
+
 void LoadSettings(HMODULE module, const wchar_t* fileName) {
     wchar_t modulePath[ModulePathCapacity];
     if (GetModuleFileNameW(module, modulePath, ModulePathCapacity) == 0)
         return;
-    wchar_t settingsPath[SettingsPathCapacity];
-    BuildSettingsPath(modulePath, settingsPath, fileName);
-    LoadSettingsFromFile(settingsPath);
+    BuildSettingsPath(modulePath, LoadedSettingsPath, fileName);
+    LoadSettingsFromFile(LoadedSettingsPath);
 }
 
 namespace {

@@ -5,9 +5,11 @@
 #include "settings/SettingsRules.h"
 
 // Reads the settings file beside `module` into the shared values: the one named `fileName`, or
-// when that is null the one that bears the module's name. Keeps the built-in values when the
-// module's own path cannot be had.
+// when that is null the one that bears the module's name, and keeps its path in
+// LoadedSettingsPath. Keeps the built-in values, and an empty path, when the module's own path
+// cannot be had.
 void LoadSettings(HMODULE module, const wchar_t* fileName);
+extern wchar_t LoadedSettingsPath[SettingsPathCapacity];
 
 // Values that the file held but the module cannot use; each gave its default instead.
 struct UnusableSettings {

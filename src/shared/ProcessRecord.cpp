@@ -113,3 +113,19 @@ void CloseProcessRecord() {
         CloseHandle(RecordMapping);
     RecordMapping = nullptr;
 }
+
+void PublishTurn(SHORT x, SHORT y, bool stickCounts, bool keyHeld) {
+    InterlockedExchange64(&ThisProcessRecord->lastTurn,
+                          static_cast<LONG64>(static_cast<USHORT>(x)) |
+                              static_cast<LONG64>(static_cast<USHORT>(y)) << 16 |
+                              static_cast<LONG64>(stickCounts) << 32 |
+                              static_cast<LONG64>(keyHeld) << 33);
+}
+
+void PublishSettingsPath(const wchar_t* path) {
+    wchar_t* published = ThisProcessRecord->settingsPath;
+    std::size_t length = 0;
+    for (; length + 1 < SettingsPathCapacity && path[length] != L'\0'; ++length)
+        published[length] = path[length];
+    published[length] = L'\0';
+}

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "settings/SettingsRules.h"
+
 // What every StickShift copy in one process shares, in a small named mapping,
 // "Local\StickShift.<process id>": which copy acts, and what the no-loader copies learn from the
 // game's calls. A game may load two of XInput's names, and a player may leave the plug-in form
@@ -33,13 +35,26 @@ struct ProcessRecord {
     // fields it holds.
     volatile LONG layoutVersion;
     volatile LONG layoutSize;
+    // From 1.6.0, for the tools. At each turn of the acting copy: the stick's X in the low 16
+    // bits, Y in the next 16, then bit 32 set while the stick counts (the game has the focus
+    // where that matters, and XInput enabled) and bit 33 while the key is held. One word, so that
+    // a tool never sees one turn's X with another's Y.
+    volatile LONG64 lastTurn;
+    // Saves of the settings file that tools asked the acting copy to apply, and that it has.
+    volatile LONG savesAsked;
+    volatile LONG savesApplied;
+    // The settings file the acting copy reads, written once as it starts.
+    wchar_t settingsPath[SettingsPathCapacity];
 };
 static_assert(offsetof(ProcessRecord, padButtonState) == 8 &&
                   offsetof(ProcessRecord, padController) == 16 &&
                   offsetof(ProcessRecord, layoutVersion) == 24,
               "older copies read these fields where they are");
+static_assert(sizeof(ProcessRecord) <= 4096, "the record fits its page");
 
-constexpr LONG ProcessRecordLayoutVersion = 2; // 1: 1.4.0's 24 bytes; 0: 1.3.x's 8 bytes
+// 3: 1.6.0's; 2: 1.4.1's 32 bytes; 1: 1.4.0's 24 bytes; 0: 1.3.x's 8 bytes.
+constexpr LONG ProcessRecordLayoutVersion = 3;
+constexpr LONG SavesLayoutVersion = 3; // the first layout with the saves and the last turn
 // The mapping's size from 1.4.1 on: a page, room for the record to grow.
 constexpr std::size_t ProcessRecordMappingSize = 4096;
 
@@ -80,3 +95,9 @@ DWORD AddHeldPadButton(DWORD userIndex, XINPUT_STATE* state, DWORD result);
 
 // Gives up the claim if this copy holds it, and lets go of the record.
 void CloseProcessRecord();
+
+// What the acting copy tells the tools at each turn.
+void PublishTurn(SHORT x, SHORT y, bool stickCounts, bool keyHeld);
+
+// The settings file the acting copy reads, for the tools.
+void PublishSettingsPath(const wchar_t* path);

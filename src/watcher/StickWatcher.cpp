@@ -5,6 +5,8 @@
 #include "shared/ModuleForm.h"
 #include "shared/ProcessRecord.h"
 #include "shared/SharedValues.h"
+#include "settings/LoadSettings.h"
+#include "shortcuts/SystemShortcuts.h"
 #include "watcher/KeyDecision.h"
 
 namespace {
@@ -15,13 +17,18 @@ namespace {
 // poll tries again.
 std::atomic<bool> ShiftHeld{false};
 
-bool SendHeldKeyEvent(bool release) {
+// The key as it went down, and its controller: every release lets go of that one, whatever the
+// settings say by then. Written before the mark goes down.
+HoldableKey KeyDown = LeftShift;
+DWORD KeyDownController = 0;
+
+bool SendKeyEvent(const HoldableKey& key, bool release) {
     INPUT keyEvent = {};
     keyEvent.type = INPUT_KEYBOARD;
-    keyEvent.ki.wVk = HeldKey.virtualKey;
-    keyEvent.ki.wScan = HeldKey.scanCode;
+    keyEvent.ki.wVk = key.virtualKey;
+    keyEvent.ki.wScan = key.scanCode;
     keyEvent.ki.dwFlags =
-        (release ? KEYEVENTF_KEYUP : 0) | (HeldKey.extended ? KEYEVENTF_EXTENDEDKEY : 0);
+        (release ? KEYEVENTF_KEYUP : 0) | (key.extended ? KEYEVENTF_EXTENDEDKEY : 0);
     return SendInput(1, &keyEvent, sizeof(INPUT)) == 1;
 }
 
@@ -30,29 +37,31 @@ bool SendHeldKeyEvent(bool release) {
 std::atomic<bool> PadButtonHeld{false};
 
 bool KeyHeld() {
-    return HeldKey.padButton != 0 ? PadButtonHeld : ShiftHeld;
+    return ShiftHeld || PadButtonHeld;
 }
 
 bool PressKey() {
-    if (HeldKey.padButton != 0) {
-        HoldPadButton(ControllerIndex, HeldKey.padButton);
+    KeyDown = HeldKey;
+    KeyDownController = ControllerIndex;
+    if (KeyDown.padButton != 0) {
+        HoldPadButton(KeyDownController, KeyDown.padButton);
         PadButtonHeld = true;
         return true;
     }
     ShiftHeld = true;
-    const bool sent = SendHeldKeyEvent(false);
+    const bool sent = SendKeyEvent(KeyDown, false);
     if (!sent)
         ShiftHeld = false;
     return sent;
 }
 
 bool ReleaseKey() {
-    if (HeldKey.padButton != 0) {
-        HoldPadButton(ControllerIndex, 0);
+    if (PadButtonHeld) {
+        HoldPadButton(KeyDownController, 0);
         PadButtonHeld = false;
         return true;
     }
-    if (!SendHeldKeyEvent(true))
+    if (!SendKeyEvent(KeyDown, true))
         return false;
     ShiftHeld = false;
     return true;
@@ -67,14 +76,88 @@ bool GameHasForeground() {
            owner == GetCurrentProcessId();
 }
 
+bool SettingsFileOpens() {
+    const HANDLE file = CreateFileW(LoadedSettingsPath, GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
+// Every setting the file gives, as it was before a save is applied.
+struct LoadedSettings {
+    std::int32_t thresholdOn, thresholdOff;
+    HoldableKey key;
+    unsigned long controller;
+    bool onlyWhenFocused;
+    KeyMode mode;
+    bool forwardOnly;
+};
+
+LoadedSettings SettingsNow() {
+    return {ThresholdOn,     ThresholdOff, HeldKey,    ControllerIndex,
+            OnlyWhenFocused, Mode,         ForwardOnly};
+}
+
+DecisionSettings DecidingWith() {
+    return {SquareThreshold(ThresholdOn), SquareThreshold(ThresholdOff), Mode, ForwardOnly};
+}
+
+// A save a tool asked for: reads every setting again from the file. A changed key or controller
+// first lets go of the key down, and the new settings take effect only once that went through.
+// False to try again at the next turn: the file could not be opened (an editor may be writing
+// it) or the release was refused. After a second of that, the settings stay as they are.
+bool ApplySavedSettings(DecisionSettings& settings, ULONGLONG& firstTry) {
+    const ULONGLONG now = GetTickCount64();
+    if (firstTry == 0)
+        firstTry = now;
+    const bool late = now - firstTry >= 1000;
+    if (!SettingsFileOpens())
+        return late;
+    const LoadedSettings before = SettingsNow();
+    LoadSettingsFromFile(LoadedSettingsPath);
+    LookUpHeldKeyScanCode();
+    const bool keyChanged = HeldKey.virtualKey != KeyDown.virtualKey ||
+                            HeldKey.padButton != KeyDown.padButton ||
+                            ControllerIndex != KeyDownController;
+    if (keyChanged && KeyHeld() && !ReleaseKey()) {
+        ThresholdOn = before.thresholdOn;
+        ThresholdOff = before.thresholdOff;
+        HeldKey = before.key;
+        ControllerIndex = before.controller;
+        OnlyWhenFocused = before.onlyWhenFocused;
+        Mode = before.mode;
+        ForwardOnly = before.forwardOnly;
+        return late;
+    }
+    // The accessibility shortcuts follow the key.
+    if (HeldKey.virtualKey != before.key.virtualKey) {
+        PutBackShortcutsTurnedOff();
+        TurnOffShortcutsForHeldKey();
+    }
+    settings = DecidingWith();
+    return true;
+}
+
 } // namespace
 
 unsigned WINAPI StickWatcher(void*) {
-    const DecisionSettings settings = {SquareThreshold(ThresholdOn), SquareThreshold(ThresholdOff),
-                                       Mode, ForwardOnly};
+    DecisionSettings settings = DecidingWith();
     WatchState state;
+    ProcessRecord& record = *ThisProcessRecord;
+    LONG savesApplied = record.savesAsked;
+    InterlockedExchange(&record.savesApplied, savesApplied);
+    ULONGLONG firstTry = 0;
 
     while (Running) {
+        const LONG savesAsked = record.savesAsked;
+        if (savesAsked != savesApplied && ApplySavedSettings(settings, firstTry)) {
+            savesApplied = savesAsked;
+            firstTry = 0;
+            InterlockedExchange(&record.savesApplied, savesApplied);
+        }
         // Checked whether or not the controller answers, so that a held key goes up when the
         // player switches away during a dropout too. A game that has disabled XInput reads a
         // centred stick meanwhile, and so does the watcher: it does not count either.
@@ -94,6 +177,7 @@ unsigned WINAPI StickWatcher(void*) {
             break;
         if ((event == KeyPress && PressKey()) || (event == KeyRelease && ReleaseKey()))
             KeyEventWentThrough(state, event);
+        PublishTurn(sample.Gamepad.sThumbLX, sample.Gamepad.sThumbLY, stickCounts, KeyHeld());
         Sleep(PollPauseMs);
     }
     // A held key is released by detach, on the unloading thread.
