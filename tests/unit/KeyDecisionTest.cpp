@@ -124,6 +124,8 @@ struct Turns {
     bool stickCounts = true;
     bool refused = false;    // the system inserts none of the run's events
     unsigned msPerTurn = 10; // a turn on Windows lasts 10 to 16 ms
+    // Settings saved while the game runs: the circles from this run on; 0 keeps them.
+    std::int32_t newOn = 0, newOff = 0;
 };
 
 using Events = std::vector<std::pair<unsigned, HeldKeyEvent>>; // turn (from 1), event
@@ -136,13 +138,15 @@ struct Outcome {
 // Turns as the watcher takes them, from a state with the key held or not.
 Outcome RunTurns(bool held, const std::vector<Turns>& runs, KeyMode mode = HoldMode,
                  bool forwardOnly = false) {
-    const DecisionSettings settings = {SquareThreshold(16383), SquareThreshold(13106), mode,
-                                       forwardOnly};
+    DecisionSettings settings = {SquareThreshold(16383), SquareThreshold(13106), mode, forwardOnly};
     WatchState state;
     Outcome run;
     unsigned turn = 0;
     std::uint64_t nowMs = 12345;
     for (const Turns& turns : runs) {
+        if (turns.newOn != 0)
+            settings = {SquareThreshold(turns.newOn), SquareThreshold(turns.newOff), mode,
+                        forwardOnly};
         for (unsigned i = 0; i < turns.count; ++i) {
             ++turn;
             nowMs += turns.msPerTurn;
@@ -288,6 +292,21 @@ TEST(KeyDecision, ModesAndTheForwardCone) {
           {3, At70Degrees},
           {3, Sideways}},
          Events{{10, KeyPress}, {16, KeyRelease}}},
+        {"new circles while held: down in the new band, up inside the new \"off\" circle",
+         HoldMode,
+         false,
+         {{3, Forward}, {3, Forward, true, false, 10, 31000, 25000}, {3, Band}},
+         Events{{1, KeyPress}, {7, KeyRelease}}},
+        {"new circles while up: down once beyond the new \"on\" circle",
+         HoldMode,
+         false,
+         {{3, Band}, {3, Band, true, false, 10, 14000, 10000}},
+         Events{{4, KeyPress}}},
+        {"new circles keep Toggle's side: no extra tap",
+         ToggleMode,
+         false,
+         {{20, Forward}, {10, Forward, true, false, 10, 20000, 10000}},
+         Events{{1, KeyPress}, {6, KeyRelease}}},
         {"forward only with Tap",
          TapMode,
          true,

@@ -3,6 +3,8 @@
 
 #include "ModuleTest.h"
 
+#include <cstdio>
+
 using SettingsFile = ModuleTest;
 
 namespace {
@@ -150,4 +152,46 @@ TEST_F(SettingsFile, KeyChoosesTheKeyHeldWithItsScanCodeAndAnUnknownNameGivesLef
         Unload(module);
         CheckAndClearKeyEvents();
     }
+}
+
+// Settings saved through the probe apply in the running game within a second, each line changed
+// alone; a changed key lets go of the old one first.
+TEST_F(SettingsFile, SavedThroughTheProbeApplyWhileTheGameRuns) {
+    const char* const mine =
+        "; my settings\r\n[Settings]\r\nThresholdOnPct = 50\r\nThresholdOffPct=20\r\nMine=1\r\n";
+    const HMODULE module = LoadFresh(mine);
+    MoveLeftStick(13107, 0, 10); // 40 %: inside the "on" circle
+    ExpectEventsNow(0);
+    const auto set = [](const std::string& settings, DWORD expectedExit = 0,
+                        const char* saying = "StickShiftWineTests.exe uses the new settings") {
+        std::string output;
+        DWORD exitCode = 1;
+        EXPECT_TRUE(RunProgram(ExeFolder() + "\\..\\StickShiftProbe.exe", "--set " + settings,
+                               ExeFolder(), output, exitCode));
+        EXPECT_EQ(exitCode, expectedExit) << output;
+        EXPECT_NE(output.find(saying), std::string::npos) << output;
+    };
+    set("ThresholdOnPct=30");
+    ExpectNextEventWithin(false, 1, 1000);
+    set("key=lctrl");
+    EXPECT_TRUE(WaitForKeyEvents(3, 1000));
+    set("Mode=Sideways ForwardOnly=1", 1, "Mode \"Sideways\" is not a mode StickShift knows");
+    Unload(module);
+    const std::vector<KeyEvent> events = KeyEvents();
+    ASSERT_EQ(events.size(), 4u);
+    const DWORD keys[] = {VK_LSHIFT, VK_LSHIFT, VK_LCONTROL, VK_LCONTROL};
+    for (size_t i = 0; i < events.size(); ++i) {
+        EXPECT_EQ(events[i].vkCode, keys[i]) << i;
+        EXPECT_EQ(events[i].up, i % 2 == 1) << i;
+    }
+    ClearKeyEvents();
+    std::string text;
+    FILE* file =
+        _wfopen(Wide(ExeFolder() + "\\cases\\" + CaseFolder() + "\\StickShift.ini").c_str(), L"rb");
+    for (int c; file != nullptr && (c = std::fgetc(file)) != EOF;)
+        text += static_cast<char>(c);
+    if (file != nullptr)
+        std::fclose(file);
+    EXPECT_EQ(text, "; my settings\r\n[Settings]\r\nThresholdOnPct = 30\r\nThresholdOffPct=20\r\n"
+                    "Mine=1\r\nKey=LCtrl\r\n");
 }

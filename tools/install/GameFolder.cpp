@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "../probe/GameProgram.h"
+#include "settings/SettingsEdit.h"
 #include "shared/ProcessRecord.h"
 #include "shared/StickShiftFile.h"
 
@@ -345,36 +346,138 @@ std::wstring SampleSettings(const std::wstring& tool) {
                                                 : FolderOf(folder) + L"\\StickShift.ini";
 }
 
-std::vector<std::string> WhereStickShiftActs() {
-    std::vector<std::string> lines;
+namespace {
+
+// Maps the record of process `processId` with `access`; null when there is none, with
+// `refused` telling whether the system refused it (an elevated game's).
+ProcessRecord* OpenRecord(DWORD processId, DWORD access, HANDLE& mapping, bool& whole,
+                          bool& refused) {
+    wchar_t name[ProcessRecordNameCapacity];
+    ProcessRecordName(processId, name);
+    mapping = OpenFileMappingW(access, FALSE, name);
+    refused = mapping == nullptr && GetLastError() == ERROR_ACCESS_DENIED;
+    if (mapping == nullptr)
+        return nullptr;
+    auto* record = static_cast<ProcessRecord*>(MapProcessRecord(mapping, access, whole));
+    if (record == nullptr)
+        CloseHandle(mapping);
+    return record;
+}
+
+void CloseRecord(ProcessRecord* record, HANDLE mapping) {
+    UnmapViewOfFile(record);
+    CloseHandle(mapping);
+}
+
+bool HasSaves(const ProcessRecord* record, bool whole) {
+    return whole && record->layoutVersion >= SavesLayoutVersion &&
+           record->layoutSize >= static_cast<LONG>(sizeof(ProcessRecord));
+}
+
+} // namespace
+
+std::vector<ActingCopy> ActingCopies() {
+    std::vector<ActingCopy> copies;
     const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     PROCESSENTRY32W process = {};
     process.dwSize = sizeof process;
     for (bool more = snapshot != INVALID_HANDLE_VALUE && Process32FirstW(snapshot, &process); more;
          more = Process32NextW(snapshot, &process)) {
-        wchar_t name[ProcessRecordNameCapacity];
-        ProcessRecordName(process.th32ProcessID, name);
-        const std::string program =
-            Utf8(process.szExeFile) + " (process " + std::to_string(process.th32ProcessID) + ")";
-        const HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, name);
-        if (mapping == nullptr) {
-            // An elevated game's objects refuse a program that is not.
-            if (GetLastError() == ERROR_ACCESS_DENIED)
-                lines.push_back("StickShift may act in " + program +
-                                ", which runs as administrator: run the probe as administrator "
-                                "to see it");
-            continue;
-        }
-        bool whole;
-        const auto* flags =
-            static_cast<const ProcessRecordFlags*>(MapProcessRecord(mapping, FILE_MAP_READ, whole));
-        if (flags != nullptr && flags->acting != 0)
-            lines.push_back("StickShift acts in " + program);
-        if (flags != nullptr)
-            UnmapViewOfFile(flags);
-        CloseHandle(mapping);
+        HANDLE mapping;
+        bool whole, refused;
+        const ProcessRecord* record =
+            OpenRecord(process.th32ProcessID, FILE_MAP_READ, mapping, whole, refused);
+        ActingCopy copy = {Utf8(process.szExeFile), process.th32ProcessID, refused, L""};
+        if (record != nullptr && record->flags.acting != 0 && HasSaves(record, whole))
+            copy.settingsPath.assign(record->settingsPath,
+                                     wcsnlen(record->settingsPath, SettingsPathCapacity));
+        if (refused || (record != nullptr && record->flags.acting != 0))
+            copies.push_back(copy);
+        if (record != nullptr)
+            CloseRecord(const_cast<ProcessRecord*>(record), mapping);
     }
     if (snapshot != INVALID_HANDLE_VALUE)
         CloseHandle(snapshot);
+    return copies;
+}
+
+std::vector<std::string> WhereStickShiftActs() {
+    std::vector<std::string> lines;
+    for (const ActingCopy& copy : ActingCopies()) {
+        const std::string program =
+            copy.program + " (process " + std::to_string(copy.processId) + ")";
+        lines.push_back(copy.elevated ? "StickShift may act in " + program +
+                                            ", which runs as administrator: run the probe as "
+                                            "administrator to see it"
+                                      : "StickShift acts in " + program);
+    }
+    return lines;
+}
+
+bool WriteSettingsFile(const std::wstring& path,
+                       const std::vector<std::pair<std::string, std::string>>& changes) {
+    bool read;
+    const std::string before = ReadWhole(path, read);
+    const std::string after = WithSettings(read ? before : std::string(), changes);
+    // Written beside it and renamed into place, so that a copy never reads half a file.
+    const std::wstring temporary = path + L".stickshift-new";
+    const HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    const bool ok =
+        file != INVALID_HANDLE_VALUE &&
+        WriteFile(file, after.data(), static_cast<DWORD>(after.size()), &written, nullptr) &&
+        written == after.size();
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    if (ok && MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return true;
+    DeleteFileW(temporary.c_str());
+    return false;
+}
+
+std::vector<std::string> AskRunningCopiesToApply(const std::wstring& settingsPath) {
+    struct Asked {
+        std::string program;
+        HANDLE mapping;
+        ProcessRecord* record;
+        LONG save;
+        bool applied;
+    };
+    std::vector<Asked> asked;
+    for (const ActingCopy& copy : ActingCopies()) {
+        HANDLE mapping;
+        bool whole, refused;
+        ProcessRecord* record =
+            copy.settingsPath.empty() ||
+                    CompareStringOrdinal(copy.settingsPath.c_str(), -1, settingsPath.c_str(), -1,
+                                         TRUE) != CSTR_EQUAL
+                ? nullptr
+                : OpenRecord(copy.processId, FILE_MAP_READ | FILE_MAP_WRITE, mapping, whole,
+                             refused);
+        if (record != nullptr)
+            asked.push_back(
+                {copy.program, mapping, record, InterlockedIncrement(&record->savesAsked), false});
+    }
+    std::vector<std::string> lines;
+    // A copy applies a save at its next turn, or within a second when the file is busy.
+    for (int wait = 0; wait < 60; ++wait) {
+        bool all = true;
+        for (Asked& copy : asked) {
+            copy.applied = copy.applied || copy.record->savesApplied - copy.save >= 0;
+            all = all && copy.applied;
+        }
+        if (all)
+            break;
+        Sleep(20);
+    }
+    for (const Asked& copy : asked) {
+        lines.push_back(copy.program + (copy.applied ? " uses the new settings"
+                                                     : " did not take the new settings within a "
+                                                       "second"));
+        CloseRecord(copy.record, copy.mapping);
+    }
+    if (asked.empty())
+        lines.push_back("No running program reads that file now: the game reads it as it starts");
     return lines;
 }

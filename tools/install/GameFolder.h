@@ -39,3 +39,23 @@ std::wstring SampleSettings(const std::wstring& tool);
 // copy keeps under the program's process id, whichever version made it; and for each that runs
 // as administrator, whose record a program that is not cannot see.
 std::vector<std::string> WhereStickShiftActs();
+
+// A running program in which a StickShift copy acts, or may act: one that runs as
+// administrator hides its record from a program that is not. The settings file it reads, from
+// versions whose copies apply a save while the game runs; else empty.
+struct ActingCopy {
+    std::string program;
+    unsigned long processId;
+    bool elevated;
+    std::wstring settingsPath;
+};
+std::vector<ActingCopy> ActingCopies();
+
+// Writes `changes` into the settings file at `path` (made if missing), changing only their
+// lines, through a file beside it renamed into place. False when it cannot be written.
+bool WriteSettingsFile(const std::wstring& path,
+                       const std::vector<std::pair<std::string, std::string>>& changes);
+
+// Asks every running copy that reads the settings file at `settingsPath` to apply it, waits up
+// to a second for them, and says which did.
+std::vector<std::string> AskRunningCopiesToApply(const std::wstring& settingsPath);

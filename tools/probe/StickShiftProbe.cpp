@@ -355,11 +355,99 @@ int InstallOrRemove(const wchar_t* path, bool install, bool carryOut, bool despi
     return result;
 }
 
+// The value `text` for the key named `key`, as the module would use it; false, saying why,
+// for a key the probe does not know or a value the module cannot use. `key`, and a key's or a
+// mode's name in `text`, become their own spelling.
+bool UsableSetting(std::wstring& key, std::wstring& text) {
+    static const wchar_t* const keys[] = {ThresholdOnKey, ThresholdOffKey, KeyNameKey,
+                                          ControllerKey,  ModeKey,         OnlyWhenFocusedKey,
+                                          ForwardOnlyKey};
+    const wchar_t* known = nullptr;
+    for (const wchar_t* candidate : keys)
+        if (CompareStringOrdinal(candidate, -1, key.c_str(), -1, TRUE) == CSTR_EQUAL)
+            known = candidate;
+    const std::string shown = ConsoleText(text.c_str());
+    if (known == nullptr) {
+        std::printf("%s is not a setting StickShift knows\n", ConsoleText(key.c_str()).c_str());
+        return false;
+    }
+    key = known;
+    wchar_t name[KeyNameCapacity] = L"";
+    lstrcpynW(name, text.c_str(), KeyNameCapacity);
+    HoldableKey heldKey;
+    KeyMode mode;
+    unsigned long index;
+    const bool number = IsWholeNumber(text.c_str());
+    if (key == KeyNameKey && (text.size() >= KeyNameCapacity || !KeyFromName(name, heldKey))) {
+        std::printf("%ls \"%s\" is not a key StickShift knows\n", known, shown.c_str());
+        return false;
+    }
+    if (key == ModeKey && (text.size() >= KeyNameCapacity || !KeyModeFromName(name, mode))) {
+        std::printf("%ls \"%s\" is not a mode StickShift knows\n", known, shown.c_str());
+        return false;
+    }
+    if (key == ControllerKey &&
+        (!number || !ControllerIndexFromNumber(std::wcstol(text.c_str(), nullptr, 10), index))) {
+        std::printf("%ls \"%s\" is not a controller from 1 to 4\n", known, shown.c_str());
+        return false;
+    }
+    if (key != KeyNameKey && key != ModeKey && !number) {
+        std::printf("%ls \"%s\" is not a number\n", known, shown.c_str());
+        return false;
+    }
+    if (key == KeyNameKey)
+        text = Wide(heldKey.name);
+    if (key == ModeKey)
+        text = Wide(KeyModeName(mode));
+    return true;
+}
+
+// --set: writes the settings into the file, as a player's editor would, and asks every running
+// copy that reads that file to apply them. Exit code 0 written, 1 refused, 2 no file to write.
+int SetSettings(const std::vector<std::wstring>& assignments, const wchar_t* settingsArgument) {
+    std::vector<std::pair<std::string, std::string>> changes;
+    for (const std::wstring& assignment : assignments) {
+        const std::size_t equals = assignment.find(L'=');
+        std::wstring key = assignment.substr(0, equals);
+        std::wstring value = equals == std::wstring::npos ? L"" : assignment.substr(equals + 1);
+        if (equals == std::wstring::npos || !UsableSetting(key, value)) {
+            std::printf("Nothing was written.\n");
+            return 1;
+        }
+        changes.push_back({Utf8(key), Utf8(value)});
+    }
+    std::wstring settingsPath;
+    if (settingsArgument != nullptr) {
+        wchar_t full[SettingsPathCapacity] = L"";
+        GetFullPathNameW(settingsArgument, SettingsPathCapacity, full, nullptr);
+        settingsPath = full;
+    } else {
+        const std::vector<ActingCopy> copies = ActingCopies();
+        if (copies.size() != 1 || copies.front().settingsPath.empty()) {
+            std::printf("%s: name the file with --settings\n",
+                        copies.empty() ? "StickShift acts in no running program"
+                                       : "StickShift acts in several programs");
+            return 2;
+        }
+        settingsPath = copies.front().settingsPath;
+    }
+    if (!WriteSettingsFile(settingsPath, changes)) {
+        std::printf("Cannot write %s\n", ConsoleText(settingsPath.c_str()).c_str());
+        return 2;
+    }
+    std::printf("Wrote %s\n", ConsoleText(settingsPath.c_str()).c_str());
+    PrintSurprises(settingsPath.c_str(), LoadSettingsFromFile(settingsPath.c_str()));
+    for (const std::string& line : AskRunningCopiesToApply(settingsPath))
+        std::printf("%s\n", ConsoleText(Wide(line).c_str()).c_str());
+    return 0;
+}
+
 int Usage() {
     std::fprintf(stderr, "usage: StickShiftProbe [--settings PATH] [--count N]\n"
                          "       StickShiftProbe --game PATH\n"
                          "       StickShiftProbe --install PATH [--despite-anti-cheat]\n"
                          "       StickShiftProbe --uninstall PATH\n"
+                         "       StickShiftProbe --set KEY=VALUE [KEY=VALUE...] [--settings PATH]\n"
                          "  --settings PATH  read the settings from PATH (for example "
                          "StickShift.ini)\n"
                          "                   instead of StickShift.ini beside this program\n"
@@ -368,7 +456,8 @@ int Usage() {
                          "game's program,\n"
                          "                   and what installing into its folder would do\n"
                          "  --install PATH   put StickShift into the folder of the game's program\n"
-                         "  --uninstall PATH take it out again, putting back what it kept aside\n");
+                         "  --uninstall PATH take it out again, putting back what it kept aside\n"
+                         "  --set KEY=VALUE  write settings, and apply them in the running game\n");
     return 2;
 }
 
@@ -392,6 +481,16 @@ int wmain(int argc, wchar_t** argv) {
         else if (std::wcscmp(argv[i], L"--game") == 0 && i + 1 < argc && argc == 3) {
             const int described = DescribeGame(argv[++i]);
             return described != 0 ? described : InstallOrRemove(argv[i], true, false, false);
+        } else if (std::wcscmp(argv[i], L"--set") == 0 && i + 1 < argc) {
+            std::vector<std::wstring> assignments;
+            const wchar_t* settingsFile = nullptr;
+            for (++i; i < argc; ++i) {
+                if (std::wcscmp(argv[i], L"--settings") == 0 && i + 1 < argc)
+                    settingsFile = argv[++i];
+                else
+                    assignments.push_back(argv[i]);
+            }
+            return assignments.empty() ? Usage() : SetSettings(assignments, settingsFile);
         } else if ((std::wcscmp(argv[i], L"--install") == 0 ||
                     std::wcscmp(argv[i], L"--uninstall") == 0) &&
                    i + 1 < argc && argc <= 4) {
