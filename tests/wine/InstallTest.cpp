@@ -16,20 +16,6 @@ std::string PackageProgram(const char* name) {
     return ExeFolder() + "\\..\\..\\package\\" + (Is64Bit ? "" : "x86\\") + name;
 }
 
-std::string ReadBytes(const std::string& path) {
-    std::string bytes;
-    const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-    char buffer[65536];
-    DWORD read = 0;
-    while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof buffer, &read, nullptr) &&
-           read > 0)
-        bytes.append(buffer, read);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    return bytes;
-}
-
 bool Exists(const std::string& path) {
     return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -56,7 +42,7 @@ class Install : public ModuleTest {
 
 TEST_F(Install, PutsTheCopyBesideAnyModThereAndTakesItOutAgain) {
     const std::string package = ExeFolder() + "\\..\\..\\package\\";
-    const std::string testController = ReadBytes(ExeFolder() + "\\xinput1_4.dll");
+    const std::string testController = ReadFileBytes(ExeFolder() + "\\xinput1_4.dll");
     const struct {
         const char* what;
         std::string game;    // the program copied into the folder as Game.exe
@@ -92,10 +78,11 @@ TEST_F(Install, PutsTheCopyBesideAnyModThereAndTakesItOutAgain) {
         if (c.installs > 1) {
             EXPECT_NE(output.find("replaced by"), std::string::npos) << output;
         }
-        EXPECT_EQ(ReadBytes(folder + "\\xinput1_3.dll"),
-                  ReadBytes(package + c.copyOf + "\\no-loader\\xinput1_3.dll"));
-        EXPECT_EQ(ReadBytes(folder + "\\StickShift.ini"), ReadBytes(package + "StickShift.ini"));
-        EXPECT_EQ(ReadBytes(folder + "\\StickShift-original\\xinput1_3.dll"), c.foreign);
+        EXPECT_EQ(ReadFileBytes(folder + "\\xinput1_3.dll"),
+                  ReadFileBytes(package + c.copyOf + "\\no-loader\\xinput1_3.dll"));
+        EXPECT_EQ(ReadFileBytes(folder + "\\StickShift.ini"),
+                  ReadFileBytes(package + "StickShift.ini"));
+        EXPECT_EQ(ReadFileBytes(folder + "\\StickShift-original\\xinput1_3.dll"), c.foreign);
 
         if (c.runs) {
             // Pushed from the start: the key goes down, and up as the game exits.
@@ -113,7 +100,7 @@ TEST_F(Install, PutsTheCopyBesideAnyModThereAndTakesItOutAgain) {
         }
 
         ASSERT_EQ(Probe("--uninstall", game, output), 0u) << output;
-        EXPECT_EQ(ReadBytes(folder + "\\xinput1_3.dll"), c.foreign) << "put back byte for byte";
+        EXPECT_EQ(ReadFileBytes(folder + "\\xinput1_3.dll"), c.foreign) << "put back byte for byte";
         EXPECT_EQ(Exists(folder + "\\xinput1_3.dll"), !c.foreign.empty());
         EXPECT_FALSE(Exists(folder + "\\StickShift-original"));
         EXPECT_FALSE(Exists(folder + "\\StickShift.ini"));

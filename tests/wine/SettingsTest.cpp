@@ -3,8 +3,6 @@
 
 #include "ModuleTest.h"
 
-#include <cstdio>
-
 using SettingsFile = ModuleTest;
 
 namespace {
@@ -185,13 +183,7 @@ TEST_F(SettingsFile, SavedThroughTheProbeApplyWhileTheGameRuns) {
         EXPECT_EQ(events[i].up, i % 2 == 1) << i;
     }
     ClearKeyEvents();
-    std::string text;
-    FILE* file =
-        _wfopen(Wide(ExeFolder() + "\\cases\\" + CaseFolder() + "\\StickShift.ini").c_str(), L"rb");
-    for (int c; file != nullptr && (c = std::fgetc(file)) != EOF;)
-        text += static_cast<char>(c);
-    if (file != nullptr)
-        std::fclose(file);
-    EXPECT_EQ(text, "; my settings\r\n[Settings]\r\nThresholdOnPct = 30\r\nThresholdOffPct=20\r\n"
-                    "Mine=1\r\nKey=LCtrl\r\n");
+    EXPECT_EQ(ReadFileBytes(ExeFolder() + "\\cases\\" + CaseFolder() + "\\StickShift.ini"),
+              "; my settings\r\n[Settings]\r\nThresholdOnPct = 30\r\nThresholdOffPct=20\r\n"
+              "Mine=1\r\nKey=LCtrl\r\n");
 }

@@ -74,6 +74,18 @@ void WriteTextFile(const std::string& path, const std::string& text) {
     std::fclose(file);
 }
 
+std::string ReadFileBytes(const std::string& path) {
+    std::string bytes;
+    FILE* file = _wfopen(Wide(path).c_str(), L"rb");
+    char buffer[65536];
+    for (std::size_t read;
+         file != nullptr && (read = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        bytes.append(buffer, read);
+    if (file != nullptr)
+        std::fclose(file);
+    return bytes;
+}
+
 void PlaceModule(const std::string& path) {
     CopyFileW(Wide(BuiltModulePath()).c_str(), Wide(path).c_str(), FALSE);
 }

@@ -19,6 +19,8 @@ std::string BuiltModulePath();
 // An empty folder for one test case, below the test program's folder.
 std::string FreshCaseFolder(const std::string& name);
 void WriteTextFile(const std::string& path, const std::string& text);
+// The file's bytes; empty when it cannot be read.
+std::string ReadFileBytes(const std::string& path);
 // Copies the built StickShift.dll to `path`.
 void PlaceModule(const std::string& path);
 
