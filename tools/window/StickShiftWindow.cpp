@@ -4,15 +4,22 @@
 // window, or as the argument (a drop onto StickShift.exe's icon): all three show its plan.
 //
 //   StickShift [GAME.exe]
+//   StickShift --snapshot FILE.bmp [--settings FILE] [--stick X,Y]
 
 #include <windows.h>
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "../install/GameFolder.h"
+#include "TuningDrawing.h"
+#include "noloader/SystemXInput.h"
+#include "settings/LoadSettings.h"
+#include "shared/SharedValues.h"
+#include "watcher/KeyDecision.h"
 
 namespace {
 
@@ -192,12 +199,61 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// --snapshot: the tuning picture for the settings and a reading of the stick (the chosen
+// controller's own, without --stick), into a bitmap file; no display needed. Exit code 0, or
+// 2 for a command used wrongly or a file that cannot be written.
+int Snapshot(int argumentCount, wchar_t** arguments) {
+    const wchar_t* output = nullptr;
+    std::wstring settingsPath = SampleSettings(ToolPath());
+    bool stickGiven = false;
+    int x = 0, y = 0;
+    for (int i = 1; i + 1 < argumentCount; i += 2) {
+        const std::wstring option = arguments[i];
+        if (option == L"--snapshot")
+            output = arguments[i + 1];
+        else if (option == L"--settings")
+            settingsPath = arguments[i + 1];
+        else if (option == L"--stick" && swscanf(arguments[i + 1], L"%d,%d", &x, &y) == 2)
+            stickGiven = true;
+        else
+            return 2;
+    }
+    if (output == nullptr || argumentCount % 2 == 0)
+        return 2;
+    wchar_t full[SettingsPathCapacity] = L"";
+    GetFullPathNameW(settingsPath.c_str(), SettingsPathCapacity, full, nullptr);
+    LoadSettingsFromFile(full);
+    XINPUT_STATE reading = {};
+    if (stickGiven) {
+        reading.Gamepad.sThumbLX = static_cast<SHORT>(x);
+        reading.Gamepad.sThumbLY = static_cast<SHORT>(y);
+    } else {
+        // Windows' own library, never a StickShift copy beside this program.
+        SystemXInputFileName = L"xinput1_4.dll";
+        ReadSystemController(ControllerIndex, &reading);
+    }
+    // Whether the module would hold the key for this reading, from the key up.
+    WatchState state;
+    const DecisionSettings settings = {SquareThreshold(ThresholdOn), SquareThreshold(ThresholdOff),
+                                       Mode, ForwardOnly};
+    const bool held = DecideOnReading(state, false, reading.Gamepad.sThumbLX,
+                                      reading.Gamepad.sThumbLY, settings, true) == KeyPress;
+    constexpr int Size = 320;
+    const TuningPicture picture = LayOutTuningPicture(
+        Size, ThresholdOn, ThresholdOff, reading.Gamepad.sThumbLX, reading.Gamepad.sThumbLY);
+    return WriteTuningSnapshot(output, Size, picture, ForwardOnly, held) ? 0 : 2;
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     // Whatever is loaded from now on comes from the system folder: a game's folder, or the one
     // this program was unzipped to, may hold DLLs named as system ones.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    int argumentCount = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &argumentCount);
+    if (arguments != nullptr && argumentCount > 1 && std::wstring(arguments[1]) == L"--snapshot")
+        return Snapshot(argumentCount, arguments);
     const HDC screen = GetDC(nullptr);
     Dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
@@ -236,8 +292,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
                342, 100, 26);
     ShowWhereStickShiftActs();
 
-    int argumentCount = 0;
-    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &argumentCount);
     if (arguments != nullptr && argumentCount > 1)
         ShowPlanFor(arguments[1]);
     LocalFree(arguments);

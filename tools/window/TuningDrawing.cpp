@@ -1,0 +1,88 @@
+#include "TuningDrawing.h"
+
+namespace {
+
+void Circle(HDC dc, int centre, int radius, COLORREF colour, int width) {
+    const HPEN pen = CreatePen(PS_SOLID, width, colour);
+    const HGDIOBJ oldPen = SelectObject(dc, pen);
+    const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    Ellipse(dc, centre - radius, centre - radius, centre + radius + 1, centre + radius + 1);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+}
+
+} // namespace
+
+void DrawTuningPicture(HDC dc, int size, const TuningPicture& picture, bool forwardOnly,
+                       bool keyHeld) {
+    const RECT all = {0, 0, size, size};
+    const HBRUSH background = CreateSolidBrush(PictureBackground);
+    FillRect(dc, &all, background);
+    DeleteObject(background);
+    Circle(dc, picture.centre, picture.reachRadius, ReachColour, 1);
+    if (forwardOnly) {
+        // The cone within which a push counts: 60 degrees either side of forward.
+        const HPEN pen = CreatePen(PS_DOT, 1, OnCircleColour);
+        const HGDIOBJ old = SelectObject(dc, pen);
+        const int across = picture.reachRadius * 866 / 1000, up = picture.reachRadius / 2;
+        for (const int side : {-1, 1}) {
+            MoveToEx(dc, picture.centre, picture.centre, nullptr);
+            LineTo(dc, picture.centre + side * across, picture.centre - up);
+        }
+        SelectObject(dc, old);
+        DeleteObject(pen);
+    }
+    Circle(dc, picture.centre, picture.offRadius, OffCircleColour, 2);
+    Circle(dc, picture.centre, picture.onRadius, OnCircleColour, 2);
+    const HBRUSH dot = CreateSolidBrush(keyHeld ? StickHeldColour : StickColour);
+    const HGDIOBJ oldBrush = SelectObject(dc, dot);
+    const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    Ellipse(dc, picture.dotX - 5, picture.dotY - 5, picture.dotX + 6, picture.dotY + 6);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(dot);
+}
+
+bool WriteTuningSnapshot(const std::wstring& path, int size, const TuningPicture& picture,
+                         bool forwardOnly, bool keyHeld) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = size; // bottom-up, as bitmap files are
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (dc == nullptr || bitmap == nullptr) {
+        if (dc != nullptr)
+            DeleteDC(dc);
+        return false;
+    }
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    DrawTuningPicture(dc, size, picture, forwardOnly, keyHeld);
+    GdiFlush();
+    const DWORD stride = (static_cast<DWORD>(size) * 3 + 3) & ~3u;
+    const DWORD imageBytes = stride * static_cast<DWORD>(size);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + imageBytes;
+    info.bmiHeader.biSizeImage = imageBytes;
+    const HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    const auto write = [out](const void* data, DWORD length) {
+        DWORD written = 0;
+        return WriteFile(out, data, length, &written, nullptr) && written == length;
+    };
+    const bool ok = out != INVALID_HANDLE_VALUE && write(&file, sizeof file) &&
+                    write(&info.bmiHeader, sizeof info.bmiHeader) && write(bits, imageBytes);
+    if (out != INVALID_HANDLE_VALUE)
+        CloseHandle(out);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return ok;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "tuning/TuningPicture.h"
+
+// Draws the tuning picture with GDI, for the window and for its snapshot.
+
+constexpr COLORREF PictureBackground = RGB(255, 255, 255);
+constexpr COLORREF ReachColour = RGB(170, 170, 170);
+constexpr COLORREF OffCircleColour = RGB(0, 90, 200);
+constexpr COLORREF OnCircleColour = RGB(220, 60, 0);
+constexpr COLORREF StickColour = RGB(0, 0, 0);
+constexpr COLORREF StickHeldColour = RGB(0, 160, 0); // the dot while the key is held
+
+void DrawTuningPicture(HDC dc, int size, const TuningPicture& picture, bool forwardOnly,
+                       bool keyHeld);
+
+// Draws the picture into a 24-bit bitmap file at `path`; false when it cannot be written.
+bool WriteTuningSnapshot(const std::wstring& path, int size, const TuningPicture& picture,
+                         bool forwardOnly, bool keyHeld);
