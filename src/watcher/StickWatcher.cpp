@@ -101,10 +101,6 @@ LoadedSettings SettingsNow() {
             OnlyWhenFocused, Mode,         ForwardOnly};
 }
 
-DecisionSettings DecidingWith() {
-    return {SquareThreshold(ThresholdOn), SquareThreshold(ThresholdOff), Mode, ForwardOnly};
-}
-
 // A save a tool asked for: reads every setting again from the file. A changed key or controller
 // first lets go of the key down, and the new settings take effect only once that went through.
 // False to try again at the next turn: the file could not be opened (an editor may be writing
@@ -137,14 +133,14 @@ bool ApplySavedSettings(DecisionSettings& settings, ULONGLONG& firstTry) {
         PutBackShortcutsTurnedOff();
         TurnOffShortcutsForHeldKey();
     }
-    settings = DecidingWith();
+    settings = DecisionSettingsNow();
     return true;
 }
 
 } // namespace
 
 unsigned WINAPI StickWatcher(void*) {
-    DecisionSettings settings = DecidingWith();
+    DecisionSettings settings = DecisionSettingsNow();
     WatchState state;
     ProcessRecord& record = *ThisProcessRecord;
     LONG savesApplied = record.savesAsked;

@@ -206,6 +206,20 @@ InstallFacts GatherInstallFacts(const std::wstring& program, const std::wstring&
     return facts;
 }
 
+InstallPlan PlanInstallFollowingLauncher(std::wstring& program, const std::wstring& sampleIni,
+                                         const std::string& version, InstallFacts& facts) {
+    facts = GatherInstallFacts(program, sampleIni);
+    InstallPlan plan = PlanInstall(facts, version);
+    if (plan.outcome != PlanOtherProgram)
+        return plan;
+    const std::vector<std::string> launcher = plan.words;
+    program = FolderOf(program) + L"\\" + Wide(plan.otherProgram);
+    facts = GatherInstallFacts(program, sampleIni);
+    plan = PlanInstall(facts, version);
+    plan.words.insert(plan.words.begin(), launcher.begin(), launcher.end());
+    return plan;
+}
+
 namespace {
 
 // One change made, and how to undo it.

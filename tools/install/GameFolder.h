@@ -15,6 +15,12 @@ std::wstring Wide(const std::string& utf8);
 // StickShift.ini, to tell whether the folder's is that sample.
 InstallFacts GatherInstallFacts(const std::wstring& program, const std::wstring& sampleIni);
 
+// The install plan for the program at `program`, and its `facts`. A launcher with one engine
+// shipping build below it is followed to that build: `program` becomes its path, and the plan
+// begins with the words that say so.
+InstallPlan PlanInstallFollowingLauncher(std::wstring& program, const std::wstring& sampleIni,
+                                         const std::string& version, InstallFacts& facts);
+
 // What carrying out a plan came to, as the console's exit code says it.
 enum CarryOutResult {
     CarriedOut = 0,

@@ -313,21 +313,14 @@ int InstallOrRemove(const wchar_t* path, bool install, bool carryOut, bool despi
     GetFullPathNameW(path, ModulePathCapacity, full, nullptr);
     std::wstring program = full;
     const std::wstring sample = SampleSettings(tool);
-    InstallFacts facts = GatherInstallFacts(program, sample);
-    InstallPlan plan = install ? PlanInstall(facts, StickShiftVersion) : PlanRemove(facts);
-    const auto print = [](const InstallPlan& shown) {
-        for (const std::string& line : shown.words)
-            std::printf("  %s\n", ConsoleText(Wide(line).c_str()).c_str());
-    };
-    if (plan.outcome == PlanOtherProgram) {
-        print(plan);
-        program = program.substr(0, program.find_last_of(L'\\') + 1) + Wide(plan.otherProgram);
-        facts = GatherInstallFacts(program, sample);
-        plan = PlanInstall(facts, StickShiftVersion);
-    }
+    InstallFacts facts;
+    const InstallPlan plan =
+        install ? PlanInstallFollowingLauncher(program, sample, StickShiftVersion, facts)
+                : PlanRemove(facts = GatherInstallFacts(program, sample));
     std::printf("%s %s:\n", install ? "Installing into" : "Removing from",
                 ConsoleText(program.c_str()).c_str());
-    print(plan);
+    for (const std::string& line : plan.words)
+        std::printf("  %s\n", ConsoleText(Wide(line).c_str()).c_str());
     for (const std::string& candidate : plan.candidates)
         std::printf("    %s\n", ConsoleText(Wide(candidate).c_str()).c_str());
     if (!facts.isProgram)
@@ -547,8 +540,7 @@ int wmain(int argc, wchar_t** argv) {
     const bool consoleModeKnown = GetConsoleMode(input, &consoleMode) != FALSE;
     if (consoleModeKnown)
         SetConsoleMode(input, (consoleMode | ENABLE_EXTENDED_FLAGS) & ~ENABLE_QUICK_EDIT_MODE);
-    const DecisionSettings settings = {SquareThreshold(ThresholdOn), SquareThreshold(ThresholdOff),
-                                       Mode, ForwardOnly};
+    const DecisionSettings settings = DecisionSettingsNow();
     // Live, one line is rewritten in place, padded to wipe out a longer earlier one.
     const bool live = count < 0;
     char line[160];

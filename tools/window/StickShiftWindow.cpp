@@ -64,16 +64,9 @@ void ShowWhereStickShiftActs() {
 // The one way in: a game's program chosen, dropped, or given as the argument.
 void ShowPlanFor(const std::wstring& program) {
     Program = program;
-    const std::wstring sample = SampleSettings(ToolPath());
-    InstallFacts facts = GatherInstallFacts(program, sample);
-    Install = PlanInstall(facts, StickShiftVersion);
-    if (Install.outcome == PlanOtherProgram) {
-        Program = program.substr(0, program.find_last_of(L'\\') + 1) + Wide(Install.otherProgram);
-        const std::vector<std::string> launcher = Install.words;
-        facts = GatherInstallFacts(Program, sample);
-        Install = PlanInstall(facts, StickShiftVersion);
-        Install.words.insert(Install.words.begin(), launcher.begin(), launcher.end());
-    }
+    InstallFacts facts;
+    Install =
+        PlanInstallFollowingLauncher(Program, SampleSettings(ToolPath()), StickShiftVersion, facts);
     Remove = PlanRemove(facts);
     std::vector<std::string> lines = {"Installing into " + Utf8(Program) + ":"};
     lines.insert(lines.end(), Install.words.begin(), Install.words.end());
@@ -234,8 +227,7 @@ int Snapshot(int argumentCount, wchar_t** arguments) {
     }
     // Whether the module would hold the key for this reading, from the key up.
     WatchState state;
-    const DecisionSettings settings = {SquareThreshold(ThresholdOn), SquareThreshold(ThresholdOff),
-                                       Mode, ForwardOnly};
+    const DecisionSettings settings = DecisionSettingsNow();
     const bool held = DecideOnReading(state, false, reading.Gamepad.sThumbLX,
                                       reading.Gamepad.sThumbLY, settings, true) == KeyPress;
     constexpr int Size = 320;
