@@ -135,6 +135,21 @@ bool KeyFromName(const wchar_t (&text)[KeyNameCapacity], HoldableKey& key) {
     return false;
 }
 
+bool HoldableKeyAt(std::size_t index, HoldableKey& key) {
+    constexpr std::size_t named = sizeof KeyNames / sizeof KeyNames[0];
+    wchar_t name[KeyNameCapacity] = {};
+    if (index < named) {
+        for (std::size_t i = 0; KeyNames[index].name[i] != '\0'; ++i)
+            name[i] = static_cast<wchar_t>(KeyNames[index].name[i]);
+    } else if (index < named + 26 + 10) {
+        name[0] = static_cast<wchar_t>(index < named + 26 ? L'A' + (index - named)
+                                                          : L'0' + (index - named - 26));
+    } else {
+        return false;
+    }
+    return KeyFromName(name, key);
+}
+
 bool KeyModeFromName(const wchar_t (&text)[KeyNameCapacity], KeyMode& mode) {
     mode = HoldMode;
     const wchar_t* name;

@@ -56,6 +56,10 @@ constexpr std::size_t KeyNameCapacity = 16;
 // overlong name gives Left Shift and false. The scan code is left for the platform to find.
 bool KeyFromName(const wchar_t (&text)[KeyNameCapacity], HoldableKey& key);
 
+// The index-th key that KeyFromName knows, in the order a list offers them: the named keys,
+// then A to Z and 0 to 9; false past the last.
+bool HoldableKeyAt(std::size_t index, HoldableKey& key);
+
 // The mode that `text` names, ignoring letter case and blanks around it: Hold, Tap or Toggle.
 // Reads at most KeyNameCapacity characters of `text`, terminated or not. An empty, unknown or
 // overlong name gives Hold and false.

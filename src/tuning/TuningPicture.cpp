@@ -1,6 +1,7 @@
 #include "tuning/TuningPicture.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -24,7 +25,37 @@ TuningPicture LayOutTuningPicture(int size, std::int32_t thresholdOn, std::int32
     };
     picture.onRadius = static_cast<int>(radius(thresholdOn));
     picture.offRadius = static_cast<int>(radius(thresholdOff));
-    picture.dotX = picture.centre + ToPixels(stickX, picture.reachRadius);
-    picture.dotY = picture.centre - ToPixels(stickY, picture.reachRadius);
+    StickPixel(picture, stickX, stickY, picture.dotX, picture.dotY);
     return picture;
+}
+
+void StickPixel(const TuningPicture& picture, std::int16_t stickX, std::int16_t stickY, int& x,
+                int& y) {
+    x = picture.centre + ToPixels(stickX, picture.reachRadius);
+    y = picture.centre - ToPixels(stickY, picture.reachRadius);
+}
+
+namespace {
+
+double FromCentre(const TuningPicture& picture, int x, int y) {
+    return std::hypot(x - picture.centre, y - picture.centre);
+}
+
+} // namespace
+
+PictureCircle CircleAt(const TuningPicture& picture, int x, int y, int reach) {
+    const double distance = FromCentre(picture, x, y);
+    const double toOn = std::fabs(distance - picture.onRadius);
+    const double toOff = std::fabs(distance - picture.offRadius);
+    if (std::min(toOn, toOff) > reach)
+        return NoCircle;
+    // Circles on top of each other: "on" lies beyond when pulled out, "off" within.
+    if (toOn == toOff)
+        return distance >= picture.onRadius ? OnCircle : OffCircle;
+    return toOn < toOff ? OnCircle : OffCircle;
+}
+
+std::int32_t PercentAtPixel(const TuningPicture& picture, int x, int y) {
+    const long percent = std::lround(FromCentre(picture, x, y) * 100.0 / picture.reachRadius);
+    return static_cast<std::int32_t>(std::min(percent, 100L));
 }

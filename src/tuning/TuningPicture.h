@@ -14,3 +14,15 @@ struct TuningPicture {
 
 TuningPicture LayOutTuningPicture(int size, std::int32_t thresholdOn, std::int32_t thresholdOff,
                                   std::int16_t stickX, std::int16_t stickY);
+
+// Where a reading of the stick falls in `picture`, as its dot does.
+void StickPixel(const TuningPicture& picture, std::int16_t stickX, std::int16_t stickY, int& x,
+                int& y);
+
+// Which circle a press at pixel (x, y) takes hold of: the one whose line is nearer, within
+// `reach` pixels of it.
+enum PictureCircle { NoCircle, OffCircle, OnCircle };
+PictureCircle CircleAt(const TuningPicture& picture, int x, int y, int reach);
+
+// The whole percent of full scale at pixel (x, y), from 0 to 100: a circle dragged there.
+std::int32_t PercentAtPixel(const TuningPicture& picture, int x, int y);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <set>
 #include <string>
 
 namespace {
@@ -158,6 +159,12 @@ TEST(KeyFromName, EveryNameLetterCaseBlanksAndWhatNamesNoKey) {
     HoldableKey key;
     EXPECT_FALSE(KeyFromName(unterminated, key));
     EXPECT_STREQ(key.name, "LShift");
+    // The list a window offers: every key once, each by the name it reads back as.
+    std::set<std::string> listed;
+    for (std::size_t index = 0; HoldableKeyAt(index, key); ++index)
+        EXPECT_TRUE(listed.insert(key.name).second) << key.name;
+    EXPECT_EQ(listed.size(), 22u + 26u + 10u);
+    EXPECT_TRUE(listed.count("PadRight") == 1 && listed.count("Z") == 1 && listed.count("9") == 1);
 }
 
 TEST(KeyModeFromName, HoldTapToggleInAnyCaseOrHold) {

@@ -25,3 +25,28 @@ TEST(TuningPicture, CirclesAtTheirRadiiAndTheStickWithYUp) {
         EXPECT_EQ(picture.dotY, c.dotY);
     }
 }
+
+TEST(TuningPicture, APressTakesTheNearerCircleAndADragGivesItsPercent) {
+    // 320 pixels: centre 160, full reach 100; "on" at 49, "off" at 39.
+    const TuningPicture picture = LayOutTuningPicture(320, 16383, 13106, 0, 0);
+    const struct {
+        const char* what;
+        int x, y;
+        PictureCircle circle;
+        std::int32_t percent;
+    } cases[] = {
+        {"on the on circle", 160 + 49, 160, OnCircle, 49},
+        {"just inside the off circle", 160, 160 + 37, OffCircle, 37},
+        {"between them, nearer on", 160 + 45, 160, OnCircle, 45},
+        {"far from both", 160 + 90, 160, NoCircle, 90},
+        {"beyond the reach counts as full", 160 + 140, 160 + 140, NoCircle, 100},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(CircleAt(picture, c.x, c.y, 6), c.circle);
+        EXPECT_EQ(PercentAtPixel(picture, c.x, c.y), c.percent);
+    }
+    const TuningPicture same = LayOutTuningPicture(320, 16383, 16383, 0, 0);
+    EXPECT_EQ(CircleAt(same, 160 + 52, 160, 6), OnCircle) << "pulled out of both: on";
+    EXPECT_EQ(CircleAt(same, 160 + 46, 160, 6), OffCircle) << "pulled in: off";
+}

@@ -1,0 +1,47 @@
+#include "tuning/TunedSettings.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "settings/SettingsRules.h"
+#include "watcher/KeyDecision.h"
+
+namespace {
+
+std::string Narrow(const wchar_t* text) {
+    return std::string(text, text + std::wcslen(text));
+}
+
+} // namespace
+
+std::int32_t PercentFromStickUnits(std::int32_t stickUnits) {
+    return static_cast<std::int32_t>(std::lround(stickUnits * 100.0 / 32767.0));
+}
+
+std::vector<std::pair<std::string, std::string>> ChangedSettings(const TunedSettings& read,
+                                                                 const TunedSettings& now) {
+    std::vector<std::pair<std::string, std::string>> changes;
+    if (now.onPct != read.onPct)
+        changes.push_back({Narrow(ThresholdOnKey), std::to_string(now.onPct)});
+    if (now.offPct != read.offPct)
+        changes.push_back({Narrow(ThresholdOffKey), std::to_string(now.offPct)});
+    if (std::strcmp(now.key.name, read.key.name) != 0)
+        changes.push_back({Narrow(KeyNameKey), now.key.name});
+    if (now.mode != read.mode)
+        changes.push_back({Narrow(ModeKey), KeyModeName(now.mode)});
+    if (now.controller != read.controller)
+        changes.push_back({Narrow(ControllerKey), std::to_string(now.controller)});
+    if (now.onlyWhenFocused != read.onlyWhenFocused ||
+        (now.mode != read.mode &&
+         static_cast<std::int32_t>(now.onlyWhenFocused) != DefaultOnlyWhenFocusedFor(now.mode)))
+        changes.push_back({Narrow(OnlyWhenFocusedKey), now.onlyWhenFocused ? "1" : "0"});
+    if (now.forwardOnly != read.forwardOnly)
+        changes.push_back({Narrow(ForwardOnlyKey), now.forwardOnly ? "1" : "0"});
+    return changes;
+}
+
+std::int32_t PercentOfPush(std::int16_t x, std::int16_t y) {
+    const double percent =
+        std::sqrt(static_cast<double>(SquaredDeflection(x, y))) * 100.0 / 32767.0;
+    return percent >= 100.0 ? 100 : static_cast<std::int32_t>(percent);
+}
