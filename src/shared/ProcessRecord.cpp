@@ -1,5 +1,7 @@
 #include "shared/ProcessRecord.h"
 
+#include "shared/SharedValues.h"
+
 namespace {
 
 ProcessRecord OwnRecord;
@@ -122,10 +124,30 @@ void PublishTurn(SHORT x, SHORT y, bool stickCounts, bool keyHeld) {
                               static_cast<LONG64>(keyHeld) << 33);
 }
 
+PublishedTurn LastPublishedTurn(const ProcessRecord& record) {
+    // One load, of the whole word, that writes nothing: a tool maps the record for reading.
+    const LONG64 turn = __atomic_load_n(&record.lastTurn, __ATOMIC_ACQUIRE);
+    return {static_cast<SHORT>(turn & 0xFFFF), static_cast<SHORT>(turn >> 16 & 0xFFFF),
+            (turn >> 32 & 1) != 0, (turn >> 33 & 1) != 0};
+}
+
 void PublishSettingsPath(const wchar_t* path) {
     wchar_t* published = ThisProcessRecord->settingsPath;
     std::size_t length = 0;
     for (; length + 1 < SettingsPathCapacity && path[length] != L'\0'; ++length)
         published[length] = path[length];
     published[length] = L'\0';
+}
+
+void PublishSettingsInUse() {
+    ProcessRecord::SettingsInUse& published = ThisProcessRecord->settingsInUse;
+    published.thresholdOn = ThresholdOn;
+    published.thresholdOff = ThresholdOff;
+    for (std::size_t i = 0; i < sizeof published.keyName; ++i)
+        published.keyName[i] = i < sizeof HeldKey.name ? HeldKey.name[i] : '\0';
+    published.keyName[sizeof published.keyName - 1] = '\0';
+    published.controllerIndex = static_cast<BYTE>(ControllerIndex);
+    published.mode = static_cast<BYTE>(Mode);
+    published.onlyWhenFocused = OnlyWhenFocused;
+    published.forwardOnly = ForwardOnly;
 }

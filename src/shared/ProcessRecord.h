@@ -43,6 +43,15 @@ struct ProcessRecord {
     // Saves of the settings file that tools asked the acting copy to apply, and that it has.
     volatile LONG savesAsked;
     volatile LONG savesApplied;
+    // The settings the acting copy uses now, written as it starts and before each save applied
+    // is counted: a tool that has seen the count reads the settings it brought.
+    struct SettingsInUse {
+        LONG thresholdOn, thresholdOff; // stick units
+        char keyName[12];               // as the settings file names the key
+        BYTE controllerIndex;
+        BYTE mode; // KeyMode
+        BYTE onlyWhenFocused, forwardOnly;
+    } settingsInUse;
     // The settings file the acting copy reads, written once as it starts.
     wchar_t settingsPath[SettingsPathCapacity];
 };
@@ -98,6 +107,14 @@ void CloseProcessRecord();
 
 // What the acting copy tells the tools at each turn.
 void PublishTurn(SHORT x, SHORT y, bool stickCounts, bool keyHeld);
+struct PublishedTurn {
+    SHORT x, y;
+    bool stickCounts, keyHeld;
+};
+PublishedTurn LastPublishedTurn(const ProcessRecord& record);
 
 // The settings file the acting copy reads, for the tools.
 void PublishSettingsPath(const wchar_t* path);
+
+// The settings the acting copy uses now, from the shared values, for the tools.
+void PublishSettingsInUse();

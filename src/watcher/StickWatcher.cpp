@@ -144,6 +144,7 @@ unsigned WINAPI StickWatcher(void*) {
     WatchState state;
     ProcessRecord& record = *ThisProcessRecord;
     LONG savesApplied = record.savesAsked;
+    PublishSettingsInUse();
     InterlockedExchange(&record.savesApplied, savesApplied);
     ULONGLONG firstTry = 0;
 
@@ -152,6 +153,7 @@ unsigned WINAPI StickWatcher(void*) {
         if (savesAsked != savesApplied && ApplySavedSettings(settings, firstTry)) {
             savesApplied = savesAsked;
             firstTry = 0;
+            PublishSettingsInUse();
             InterlockedExchange(&record.savesApplied, savesApplied);
         }
         // Checked whether or not the controller answers, so that a held key goes up when the

@@ -102,8 +102,9 @@ TEST_F(Probe, NamesTheKeyControllerAndFocusModeAndEachValueItCannotUse) {
     PlaceLeftStick(0, 32767, true, 1);
     std::string output = Run(folder, "--count 2");
     EXPECT_TRUE(Contains(output, "StickShift acts in StickShiftWineTests.exe (process " +
-                                     std::to_string(GetCurrentProcessId()) + ")"))
-        << output;
+                                     std::to_string(GetCurrentProcessId()) +
+                                     "): on 50 %, off 40 %, Left Shift, Hold"))
+        << output << "the settings it uses, not the file's";
     EXPECT_TRUE(Contains(output, "key:        Right Ctrl (RCtrl)  (Key from the file)")) << output;
     EXPECT_TRUE(Contains(output, "controller: 2  (Controller from the file)")) << output;
     EXPECT_TRUE(Contains(output, "only while a window of the game has the foreground  "

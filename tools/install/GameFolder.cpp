@@ -4,6 +4,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cwctype>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "settings/SettingsEdit.h"
 #include "shared/ProcessRecord.h"
 #include "shared/StickShiftFile.h"
+#include "tuning/TunedSettings.h"
 
 namespace {
 
@@ -388,6 +390,27 @@ bool HasSaves(const ProcessRecord* record, bool whole) {
            record->layoutSize >= static_cast<LONG>(sizeof(ProcessRecord));
 }
 
+std::string Words(const ProcessRecord::SettingsInUse& settings) {
+    char keyName[sizeof settings.keyName + 1] = {};
+    std::memcpy(keyName, settings.keyName, sizeof settings.keyName);
+    wchar_t name[KeyNameCapacity] = {};
+    for (std::size_t i = 0; i + 1 < KeyNameCapacity && keyName[i] != '\0'; ++i)
+        name[i] = static_cast<unsigned char>(keyName[i]);
+    HoldableKey key;
+    KeyFromName(name, key);
+    const auto percent = [](LONG stickUnits) {
+        return std::to_string(PercentFromStickUnits(stickUnits)) + " %";
+    };
+    return "on " + percent(settings.thresholdOn) + ", off " + percent(settings.thresholdOff) +
+           ", " + KeyLabel(key) + ", " +
+           KeyModeName(static_cast<KeyMode>(std::min<BYTE>(settings.mode, ToggleMode))) +
+           (settings.controllerIndex != 0
+                ? ", controller " + std::to_string(settings.controllerIndex + 1)
+                : "") +
+           (settings.onlyWhenFocused ? ", only while focused" : "") +
+           (settings.forwardOnly ? ", forward only" : "");
+}
+
 } // namespace
 
 std::vector<ActingCopy> ActingCopies() {
@@ -401,10 +424,12 @@ std::vector<ActingCopy> ActingCopies() {
         bool whole, refused;
         const ProcessRecord* record =
             OpenRecord(process.th32ProcessID, FILE_MAP_READ, mapping, whole, refused);
-        ActingCopy copy = {Utf8(process.szExeFile), process.th32ProcessID, refused, L""};
-        if (record != nullptr && record->flags.acting != 0 && HasSaves(record, whole))
+        ActingCopy copy = {Utf8(process.szExeFile), process.th32ProcessID, refused, L"", ""};
+        if (record != nullptr && record->flags.acting != 0 && HasSaves(record, whole)) {
             copy.settingsPath.assign(record->settingsPath,
                                      wcsnlen(record->settingsPath, SettingsPathCapacity));
+            copy.settingsInUse = Words(record->settingsInUse);
+        }
         if (refused || (record != nullptr && record->flags.acting != 0))
             copies.push_back(copy);
         if (record != nullptr)
@@ -420,12 +445,31 @@ std::vector<std::string> WhereStickShiftActs() {
     for (const ActingCopy& copy : ActingCopies()) {
         const std::string program =
             copy.program + " (process " + std::to_string(copy.processId) + ")";
-        lines.push_back(copy.elevated ? "StickShift may act in " + program +
-                                            ", which runs as administrator: run the probe as "
-                                            "administrator to see it"
-                                      : "StickShift acts in " + program);
+        lines.push_back(copy.elevated
+                            ? "StickShift may act in " + program +
+                                  ", which runs as administrator: run the probe as "
+                                  "administrator to see it"
+                            : "StickShift acts in " + program +
+                                  (copy.settingsInUse.empty() ? "" : ": " + copy.settingsInUse));
     }
     return lines;
+}
+
+WatchedCopy WatchActingCopy(unsigned long processId) {
+    WatchedCopy copy;
+    bool whole, refused;
+    ProcessRecord* record = OpenRecord(processId, FILE_MAP_READ, copy.mapping, whole, refused);
+    if (record != nullptr && HasSaves(record, whole))
+        copy.record = record;
+    else if (record != nullptr)
+        CloseRecord(record, copy.mapping);
+    return copy;
+}
+
+void StopWatching(WatchedCopy& copy) {
+    if (copy.record != nullptr)
+        CloseRecord(const_cast<ProcessRecord*>(copy.record), copy.mapping);
+    copy = WatchedCopy();
 }
 
 bool WriteSettingsFile(const std::wstring& path,

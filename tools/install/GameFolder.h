@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "install/InstallRules.h"
+#include "shared/ProcessRecord.h"
 
 // The Windows side of installing into a game's folder, which the player's window and the
 // console share: the facts the install rules decide from, and carrying out their plan.
@@ -54,8 +55,18 @@ struct ActingCopy {
     unsigned long processId;
     bool elevated;
     std::wstring settingsPath;
+    std::string settingsInUse; // in a few words: "on 50 %, off 40 %, Left Shift, Hold"
 };
 std::vector<ActingCopy> ActingCopies();
+
+// The record of the copy acting in process `processId`, open for reading while a tool shows
+// what it reads and decides; null where that copy's version publishes no turns.
+struct WatchedCopy {
+    HANDLE mapping = nullptr;
+    const ProcessRecord* record = nullptr;
+};
+WatchedCopy WatchActingCopy(unsigned long processId);
+void StopWatching(WatchedCopy& copy);
 
 // Writes `changes` into the settings file at `path` (made if missing), changing only their
 // lines, through a file beside it renamed into place. False when it cannot be written.
