@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "../../tools/window/TuningPanel.h"
+
 namespace {
 
 using Display = ModuleTest;
@@ -122,6 +124,20 @@ TEST_F(Install, AStepThatFailsPutsBackEveryChangeAlreadyMade) {
     EXPECT_FALSE(Exists(folder + "\\xinput1_3.dll.stickshift-new"));
 }
 
+// The text of control `id` of the player's window.
+std::string ControlText(HWND window, int id) {
+    wchar_t text[4096] = L"";
+    SendMessageW(GetDlgItem(window, id), WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
+    return Utf8(text);
+}
+
+HWND AwaitPlayersWindow() {
+    HWND shown = nullptr;
+    for (int wait = 0; wait < 100 && shown == nullptr; ++wait, Sleep(100))
+        shown = FindWindowW(L"StickShiftWindow", nullptr);
+    return shown;
+}
+
 // The player's window, opened with a game's program as its argument, as a drop onto its icon
 // opens it: it shows the plan in its read-only box.
 TEST_F(Display, TheWindowShowsThePlanForTheProgramItIsGiven) {
@@ -131,13 +147,9 @@ TEST_F(Display, TheWindowShowsThePlanForTheProgramItIsGiven) {
     const HANDLE window =
         StartChild("\"" + folder + "\\Game.exe\"", PackageProgram("StickShift.exe"));
     ASSERT_NE(window, nullptr);
-    HWND shown = nullptr;
-    for (int wait = 0; wait < 100 && shown == nullptr; ++wait, Sleep(100))
-        shown = FindWindowW(L"StickShiftWindow", nullptr);
+    const HWND shown = AwaitPlayersWindow();
     ASSERT_NE(shown, nullptr);
-    wchar_t text[4096] = L"";
-    SendMessageW(GetDlgItem(shown, 102), WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
-    const std::string plan = Utf8(text);
+    const std::string plan = ControlText(shown, 102);
     EXPECT_NE(plan.find("Installing into " + folder + "\\Game.exe:"), std::string::npos) << plan;
     EXPECT_NE(plan.find("xinput1_3.dll: added."), std::string::npos) << plan;
     EXPECT_NE(plan.find("StickShift.ini: the sample"), std::string::npos) << plan;
@@ -145,4 +157,45 @@ TEST_F(Display, TheWindowShowsThePlanForTheProgramItIsGiven) {
     DWORD exitCode = 1;
     EXPECT_TRUE(AwaitChild(window, 10000, exitCode));
     EXPECT_EQ(exitCode, 0u);
+}
+
+// Tuning a running game: the window finds this program, in which the module acts, shows the
+// settings its file holds, and Save writes the one changed line, which the module applies at
+// once: the stick at 40 % goes beyond the new "on" circle.
+TEST_F(Display, TheTunerSavesTheChangedCircleAndTheRunningGameAppliesIt) {
+    const char* const mine = "[Settings]\r\n; sprint\r\nThresholdOnPct = 50\r\nMine=1\r\n";
+    const HMODULE module = LoadFresh(mine);
+    MoveLeftStick(13107, 0, 10);
+    ExpectEventsNow(0);
+    const HANDLE window = StartChild("", PackageProgram("StickShift.exe"));
+    ASSERT_NE(window, nullptr);
+    const HWND shown = AwaitPlayersWindow();
+    ASSERT_NE(shown, nullptr);
+    for (int wait = 0; wait < 50 && ControlText(shown, TuneStatus).find("Settings from") != 0;
+         ++wait)
+        Sleep(100);
+    EXPECT_NE(ControlText(shown, TuneStatus).find(CaseFolder() + "\\StickShift.ini"),
+              std::string::npos)
+        << ControlText(shown, TuneStatus);
+    EXPECT_EQ(ControlText(shown, OnValue), "50 %");
+    // Posted, not sent: this thread keeps taking the key events while the window saves.
+    PostMessageW(shown, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 30),
+                 reinterpret_cast<LPARAM>(GetDlgItem(shown, OnBar)));
+    PostMessageW(shown, WM_COMMAND, MAKEWPARAM(SaveButton, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(shown, SaveButton)));
+    ExpectNextEventWithin(false, 1, 2000);
+    std::string status;
+    for (int wait = 0; wait < 30 && status.find("uses the new settings") == std::string::npos;
+         ++wait, Sleep(100))
+        status = ControlText(shown, TuneStatus);
+    EXPECT_NE(status.find("StickShiftWineTests.exe uses the new settings."), std::string::npos)
+        << status;
+    EXPECT_EQ(ControlText(shown, OnValue), "30 %");
+    EXPECT_EQ(ReadFileBytes(ExeFolder() + "\\cases\\" + CaseFolder() + "\\StickShift.ini"),
+              "[Settings]\r\n; sprint\r\nThresholdOnPct = 30\r\nMine=1\r\n");
+    PostMessageW(shown, WM_CLOSE, 0, 0);
+    DWORD exitCode = 1;
+    EXPECT_TRUE(AwaitChild(window, 10000, exitCode));
+    Unload(module);
+    ExpectEventsNow(2);
 }

@@ -16,6 +16,8 @@
 
 #include "../install/GameFolder.h"
 #include "TuningDrawing.h"
+#include "TuningPanel.h"
+#include "WindowControls.h"
 #include "noloader/SystemXInput.h"
 #include "settings/LoadSettings.h"
 #include "shared/SharedValues.h"
@@ -23,27 +25,18 @@
 
 namespace {
 
-enum ControlId { ActsInLabel = 100, ChooseButton, PlanBox, InstallButton, RemoveButton };
+enum ControlId {
+    ActsInLabel = 100,
+    ChooseButton,
+    PlanBox,
+    InstallButton,
+    RemoveButton,
+    ChooseHint
+};
+constexpr UINT_PTR ActsInTimer = 100;
 
-HWND Window = nullptr;
-HFONT Font = nullptr;
-int Dpi = 96;
 std::wstring Program; // the game's program the plan is for
 InstallPlan Install, Remove;
-
-int Scaled(int pixels) {
-    return MulDiv(pixels, Dpi, 96);
-}
-
-HWND Control(ControlId id) {
-    return GetDlgItem(Window, id);
-}
-
-std::wstring ToolPath() {
-    wchar_t path[MAX_PATH] = L"";
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return path;
-}
 
 // The plan in plain words, with Windows' line ends, as the read-only box shows it.
 std::wstring Words(const std::vector<std::string>& lines) {
@@ -57,8 +50,7 @@ void ShowWhereStickShiftActs() {
     std::vector<std::string> lines = WhereStickShiftActs();
     if (lines.empty())
         lines.push_back("StickShift is not active in any running program.");
-    std::wstring text = Words(lines);
-    SetWindowTextW(Control(ActsInLabel), text.c_str());
+    SetText(ActsInLabel, Words(lines));
 }
 
 // The one way in: a game's program chosen, dropped, or given as the argument.
@@ -80,6 +72,7 @@ void ShowPlanFor(const std::wstring& program) {
     SetWindowTextW(Control(PlanBox), Words(lines).c_str());
     EnableWindow(Control(InstallButton), Install.outcome == PlanReady);
     EnableWindow(Control(RemoveButton), Remove.outcome == PlanReady);
+    TuneGameFolder(Program);
 }
 
 // Carries a plan out: here, or, where the game's folder needs it, by the probe beside this
@@ -153,15 +146,6 @@ void ChooseProgram() {
         ShowPlanFor(path);
 }
 
-void AddControl(const wchar_t* type, const wchar_t* text, DWORD style, ControlId id, int x, int y,
-                int width, int height) {
-    const HWND control =
-        CreateWindowExW(0, type, text, WS_CHILD | WS_VISIBLE | style, Scaled(x), Scaled(y),
-                        Scaled(width), Scaled(height), Window,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font), TRUE);
-}
-
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
@@ -176,7 +160,19 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
             CarryOut(Remove, false);
             return 0;
         }
+        if (TuningCommand(LOWORD(wParam), HIWORD(wParam)))
+            return 0;
         break;
+    case WM_HSCROLL:
+        if (TuningScroll(reinterpret_cast<HWND>(lParam), LOWORD(wParam), HIWORD(wParam)))
+            return 0;
+        break;
+    case WM_TIMER:
+        if (wParam == ActsInTimer)
+            ShowWhereStickShiftActs(); // a game started or quit meanwhile
+        else
+            TuningTimer(wParam);
+        return 0;
     case WM_DROPFILES: {
         const HDROP drop = reinterpret_cast<HDROP>(wParam);
         wchar_t path[MAX_PATH] = L"";
@@ -221,8 +217,6 @@ int Snapshot(int argumentCount, wchar_t** arguments) {
         reading.Gamepad.sThumbLX = static_cast<SHORT>(x);
         reading.Gamepad.sThumbLY = static_cast<SHORT>(y);
     } else {
-        // Windows' own library, never a StickShift copy beside this program.
-        SystemXInputFileName = L"xinput1_4.dll";
         ReadSystemController(ControllerIndex, &reading);
     }
     // Whether the module would hold the key for this reading, from the key up.
@@ -242,6 +236,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     // Whatever is loaded from now on comes from the system folder: a game's folder, or the one
     // this program was unzipped to, may hold DLLs named as system ones.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // Windows' own XInput library, never a StickShift copy beside this program: that copy would
+    // act, and the key would go down while the player tunes.
+    SystemXInputFileName = L"xinput1_4.dll";
     int argumentCount = 0;
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &argumentCount);
     if (arguments != nullptr && argumentCount > 1 && std::wstring(arguments[1]) == L"--snapshot")
@@ -261,11 +258,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = L"StickShiftWindow";
     RegisterClassW(&windowClass);
-    RECT frame = {0, 0, Scaled(560), Scaled(380)};
+    RECT frame = {0, 0, Scaled(920), Scaled(692)};
+    // On the taskbar even while it takes no focus, beside a running game.
+    const DWORD extendedStyle = WS_EX_ACCEPTFILES | WS_EX_APPWINDOW;
     AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW & ~(WS_THICKFRAME | WS_MAXIMIZEBOX), FALSE,
-                       WS_EX_ACCEPTFILES);
+                       extendedStyle);
     Window = CreateWindowExW(
-        WS_EX_ACCEPTFILES, windowClass.lpszClassName, L"StickShift " StickShiftVersionWide,
+        extendedStyle, windowClass.lpszClassName, L"StickShift " StickShiftVersionWide,
         WS_OVERLAPPEDWINDOW & ~(WS_THICKFRAME | WS_MAXIMIZEBOX), CW_USEDEFAULT, CW_USEDEFAULT,
         frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
     if (Window == nullptr)
@@ -273,16 +272,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     AddControl(L"STATIC", L"", SS_LEFT, ActsInLabel, 12, 12, 536, 40);
     AddControl(L"BUTTON", L"&Add to a game...", WS_TABSTOP | BS_DEFPUSHBUTTON, ChooseButton, 12, 56,
                140, 26);
-    AddControl(L"STATIC", L"Choose the game's program, or drop it here.", SS_LEFT, ActsInLabel, 164,
+    AddControl(L"STATIC", L"Choose the game's program, or drop it here.", SS_LEFT, ChooseHint, 164,
                62, 384, 20);
     AddControl(L"EDIT", L"",
                WS_TABSTOP | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-               PlanBox, 12, 92, 536, 240);
+               PlanBox, 12, 92, 536, 552);
     AddControl(L"BUTTON", L"&Install", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, InstallButton, 12,
-               342, 100, 26);
+               654, 100, 26);
     AddControl(L"BUTTON", L"&Remove", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, RemoveButton, 124,
-               342, 100, 26);
+               654, 100, 26);
+    CreateTuningPanel(572);
     ShowWhereStickShiftActs();
+    SetTimer(Window, ActsInTimer, 1000, nullptr);
 
     if (arguments != nullptr && argumentCount > 1)
         ShowPlanFor(arguments[1]);

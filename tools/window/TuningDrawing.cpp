@@ -15,7 +15,7 @@ void Circle(HDC dc, int centre, int radius, COLORREF colour, int width) {
 } // namespace
 
 void DrawTuningPicture(HDC dc, int size, const TuningPicture& picture, bool forwardOnly,
-                       bool keyHeld) {
+                       bool keyHeld, const std::vector<POINT>& trail) {
     const RECT all = {0, 0, size, size};
     const HBRUSH background = CreateSolidBrush(PictureBackground);
     FillRect(dc, &all, background);
@@ -35,6 +35,18 @@ void DrawTuningPicture(HDC dc, int size, const TuningPicture& picture, bool forw
     }
     Circle(dc, picture.centre, picture.offRadius, OffCircleColour, 2);
     Circle(dc, picture.centre, picture.onRadius, OnCircleColour, 2);
+    const HBRUSH trailBrush = CreateSolidBrush(TrailColour);
+    const HGDIOBJ oldTrailBrush = SelectObject(dc, trailBrush);
+    const HGDIOBJ oldTrailPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    for (std::size_t i = 0; i < trail.size(); ++i) {
+        const int radius =
+            1 + static_cast<int>(3 * (i + 1) / trail.size()); // the older, the smaller
+        Ellipse(dc, trail[i].x - radius, trail[i].y - radius, trail[i].x + radius + 1,
+                trail[i].y + radius + 1);
+    }
+    SelectObject(dc, oldTrailPen);
+    SelectObject(dc, oldTrailBrush);
+    DeleteObject(trailBrush);
     const HBRUSH dot = CreateSolidBrush(keyHeld ? StickHeldColour : StickColour);
     const HGDIOBJ oldBrush = SelectObject(dc, dot);
     const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));

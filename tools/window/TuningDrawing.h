@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "tuning/TuningPicture.h"
 
@@ -14,9 +15,11 @@ constexpr COLORREF OffCircleColour = RGB(0, 90, 200);
 constexpr COLORREF OnCircleColour = RGB(220, 60, 0);
 constexpr COLORREF StickColour = RGB(0, 0, 0);
 constexpr COLORREF StickHeldColour = RGB(0, 160, 0); // the dot while the key is held
+constexpr COLORREF TrailColour = RGB(150, 150, 150);
 
+// `trail`: the stick's latest earlier places, oldest first, as dots fading behind it.
 void DrawTuningPicture(HDC dc, int size, const TuningPicture& picture, bool forwardOnly,
-                       bool keyHeld);
+                       bool keyHeld, const std::vector<POINT>& trail = {});
 
 // Draws the picture into a 24-bit bitmap file at `path`; false when it cannot be written.
 bool WriteTuningSnapshot(const std::wstring& path, int size, const TuningPicture& picture,

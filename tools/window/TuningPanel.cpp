@@ -1,0 +1,492 @@
+#include "TuningPanel.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <deque>
+#include <vector>
+
+#include "../install/GameFolder.h"
+#include "TuningDrawing.h"
+#include "WindowControls.h"
+#include "noloader/SystemXInput.h"
+#include "settings/LoadSettings.h"
+#include "shared/SharedValues.h"
+#include "tuning/TunedSettings.h"
+#include "watcher/KeyDecision.h"
+
+namespace {
+
+constexpr UINT_PTR TuningTimerId = 1;
+constexpr UINT TickMs = 30;
+constexpr int TargetsEveryTicks = 33; // the running games looked for again about once a second
+constexpr int PictureSize = 320;      // in 96-dpi units, as the snapshot's
+constexpr std::size_t TrailLength = 12;
+
+// A settings file the panel can tune: the one a running game's acting copy reads, or the one in
+// a game's folder.
+struct TuneTarget {
+    std::wstring label;
+    std::wstring settingsPath;
+    unsigned long processId; // 0 for a game's folder
+    std::string program;
+    std::string settingsInUse;
+};
+
+std::vector<TuneTarget> Targets;
+int Chosen = -1;
+std::wstring FolderProgram, FolderSettings; // the game chosen in the window, if any
+WatchedCopy Watched;
+
+// The settings as the file gave them, and as the player has them now; and the file's facts
+// when it was read, to tell whether it changed on disk since.
+TunedSettings Read, Tuned;
+WIN32_FILE_ATTRIBUTE_DATA ReadFacts;
+bool ReadFileExisted = false;
+
+// The window's own reading of the controller, decided with the module's code.
+WatchState OwnState;
+bool OwnHeld = false;
+
+// What the picture shows.
+SHORT StickX = 0, StickY = 0;
+bool Held = false;
+std::deque<std::pair<SHORT, SHORT>> Trail;
+PictureCircle Dragging = NoCircle;
+int Ticks = 0;
+
+const TuneTarget* ChosenTarget() {
+    return Chosen >= 0 && Chosen < static_cast<int>(Targets.size()) ? &Targets[Chosen] : nullptr;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+bool FileFacts(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& facts) {
+    return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &facts) != 0;
+}
+
+// The settings the module's own settings code stored, as the panel shows them; and back, so
+// that the decision and the picture follow the panel.
+TunedSettings TunedNow() {
+    return {PercentFromStickUnits(ThresholdOn),
+            PercentFromStickUnits(ThresholdOff),
+            HeldKey,
+            Mode,
+            static_cast<std::int32_t>(ControllerIndex) + 1,
+            OnlyWhenFocused,
+            ForwardOnly};
+}
+
+void UseTuned(const TunedSettings& settings) {
+    ThresholdOn = PercentToStickUnits(settings.onPct);
+    ThresholdOff = PercentToStickUnits(settings.offPct);
+    HeldKey = settings.key;
+    Mode = settings.mode;
+    ControllerIndex = static_cast<unsigned long>(settings.controller - 1);
+    OnlyWhenFocused = settings.onlyWhenFocused;
+    ForwardOnly = settings.forwardOnly;
+}
+
+TuningPicture LayOutNow() {
+    return LayOutTuningPicture(Scaled(PictureSize), ThresholdOn, ThresholdOff, StickX, StickY);
+}
+
+void ShowSettings() {
+    const struct {
+        int bar, value;
+        std::int32_t percent;
+    } circles[] = {{OnBar, OnValue, Tuned.onPct}, {OffBar, OffValue, Tuned.offPct}};
+    for (const auto& circle : circles) {
+        SetScrollRange(Control(circle.bar), SB_CTL, 0, 100, FALSE);
+        SetScrollPos(Control(circle.bar), SB_CTL, std::clamp(circle.percent, 0, 100), TRUE);
+        SetText(circle.value, std::to_wstring(circle.percent) + L" %");
+    }
+    HoldableKey key;
+    for (int index = 0; HoldableKeyAt(static_cast<std::size_t>(index), key); ++index)
+        if (std::string(key.name) == Tuned.key.name)
+            SendMessageW(Control(KeyChoice), CB_SETCURSEL, index, 0);
+    SendMessageW(Control(ModeChoice), CB_SETCURSEL, Tuned.mode, 0);
+    SendMessageW(Control(ControllerChoice), CB_SETCURSEL, Tuned.controller - 1, 0);
+    CheckDlgButton(Window, FocusCheck, Tuned.onlyWhenFocused ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(Window, ForwardCheck, Tuned.forwardOnly ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void SettingsChanged() {
+    UseTuned(Tuned);
+    ShowSettings();
+    InvalidateRect(Control(TunePicture), nullptr, FALSE);
+}
+
+// While the picture is a running game's, the window stays on top without taking the focus, so
+// that the game keeps the focus, and with it the controller.
+void WatchChosen() {
+    StopWatching(Watched);
+    const TuneTarget* target = ChosenTarget();
+    const bool running = target != nullptr && target->processId != 0;
+    if (running)
+        Watched = WatchActingCopy(target->processId);
+    const LONG_PTR style = GetWindowLongPtrW(Window, GWL_EXSTYLE);
+    SetWindowLongPtrW(Window, GWL_EXSTYLE,
+                      running ? style | WS_EX_NOACTIVATE : style & ~LONG_PTR{WS_EX_NOACTIVATE});
+    SetWindowPos(Window, running ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+// Reads the chosen file with the module's own settings code; the sample's settings, which
+// nothing saves, while no file is chosen.
+void ReadChosenSettings() {
+    const TuneTarget* target = ChosenTarget();
+    const std::wstring path = target != nullptr ? target->settingsPath : SampleSettings(ToolPath());
+    LoadSettingsFromFile(path.c_str());
+    Read = Tuned = TunedNow();
+    ReadFileExisted = FileFacts(path, ReadFacts);
+    OwnState = WatchState();
+    OwnHeld = false;
+    ShowSettings();
+    InvalidateRect(Control(TunePicture), nullptr, FALSE);
+    EnableWindow(Control(SaveButton), target != nullptr);
+    SetText(TuneStatus, target != nullptr ? L"Settings from " + path
+                                          : L"Add StickShift to a game, or start a game it is in, "
+                                            L"to tune it here.");
+}
+
+// Looks for the running games again, keeping the choice by its file: `wanted`, else the one
+// chosen, else the first. The unsaved changes stay while the file stays the same.
+void RefreshTargets(std::wstring wanted) {
+    std::vector<TuneTarget> targets;
+    for (const ActingCopy& copy : ActingCopies())
+        if (!copy.elevated && !copy.settingsPath.empty())
+            targets.push_back({Wide(copy.program) + L" (running): " + copy.settingsPath,
+                               copy.settingsPath, copy.processId, copy.program,
+                               copy.settingsInUse});
+    if (!FolderSettings.empty() &&
+        std::none_of(targets.begin(), targets.end(), [](const TuneTarget& target) {
+            return SamePath(target.settingsPath, FolderSettings);
+        }))
+        targets.push_back({L"The game's folder: " + FolderSettings, FolderSettings, 0, "", ""});
+    const TuneTarget* chosen = ChosenTarget();
+    const std::wstring before = chosen != nullptr ? chosen->settingsPath : L"";
+    const unsigned long beforeProcess = chosen != nullptr ? chosen->processId : 0;
+    if (wanted.empty())
+        wanted = before;
+    const bool sameList = std::equal(targets.begin(), targets.end(), Targets.begin(), Targets.end(),
+                                     [](const TuneTarget& a, const TuneTarget& b) {
+                                         return a.processId == b.processId &&
+                                                SamePath(a.settingsPath, b.settingsPath);
+                                     });
+    if (sameList && SamePath(wanted, before)) {
+        Targets = targets; // the settings each game uses now
+        return;
+    }
+    int index = targets.empty() ? -1 : 0;
+    for (int i = static_cast<int>(targets.size()) - 1; i >= 0; --i)
+        if (SamePath(targets[i].settingsPath, wanted) &&
+            (index < 0 || !SamePath(targets[index].settingsPath, wanted) ||
+             targets[i].processId == beforeProcess))
+            index = i;
+    Targets = targets;
+    Chosen = index;
+    const HWND list = Control(TuneChoice);
+    SendMessageW(list, CB_RESETCONTENT, 0, 0);
+    for (const TuneTarget& target : Targets)
+        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(target.label.c_str()));
+    SendMessageW(list, CB_SETCURSEL, Chosen, 0);
+    const TuneTarget* now = ChosenTarget();
+    if (now == nullptr || now->processId != beforeProcess || !SamePath(now->settingsPath, before))
+        WatchChosen();
+    if (now == nullptr || !SamePath(now->settingsPath, before))
+        ReadChosenSettings();
+}
+
+// Writes what changed, after asking when the file changed on disk since it was read, then has
+// every running game that reads it apply it, and says which did.
+void Save() {
+    const TuneTarget* target = ChosenTarget();
+    if (target == nullptr)
+        return;
+    const std::wstring path = target->settingsPath;
+    WIN32_FILE_ATTRIBUTE_DATA facts;
+    const bool exists = FileFacts(path, facts);
+    const bool changedOnDisk =
+        exists != ReadFileExisted ||
+        (exists && (CompareFileTime(&facts.ftLastWriteTime, &ReadFacts.ftLastWriteTime) != 0 ||
+                    facts.nFileSizeLow != ReadFacts.nFileSizeLow));
+    if (changedOnDisk &&
+        MessageBoxW(Window,
+                    (path + L" has changed since this window read it. Save over it all the same? "
+                            L"(No reads it again.)")
+                        .c_str(),
+                    L"StickShift", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+        ReadChosenSettings();
+        return;
+    }
+    const std::vector<std::pair<std::string, std::string>> changes = ChangedSettings(Read, Tuned);
+    if (changes.empty()) {
+        SetText(TuneStatus, L"Nothing to save: the file holds these settings.");
+        return;
+    }
+    if (!WriteSettingsFile(path, changes)) {
+        SetText(TuneStatus, L"Cannot write " + path);
+        return;
+    }
+    std::wstring said = L"Saved " + path + L".";
+    for (const std::string& line : AskRunningCopiesToApply(path))
+        said += L"\r\n" + Wide(line) + L".";
+    ReadChosenSettings();
+    SetText(TuneStatus, said);
+}
+
+// What the picture shows this turn: the stick as the acting copy read it inside the game,
+// while the game is in front; else the chosen controller as this window reads it, through
+// Windows' own library, decided with the module's own code.
+void Tick() {
+    if (++Ticks % TargetsEveryTicks == 1)
+        RefreshTargets(L"");
+    const TuneTarget* target = ChosenTarget();
+    const bool gameActs = Watched.record != nullptr && Watched.record->flags.acting != 0;
+    // Windows may give the controller only to the program in front: the tuner's own reading.
+    const bool tunerInFront = GetForegroundWindow() == Window;
+    std::wstring source;
+    if (gameActs && !tunerInFront) {
+        const PublishedTurn turn = LastPublishedTurn(*Watched.record);
+        StickX = turn.x;
+        StickY = turn.y;
+        Held = turn.keyHeld;
+        source =
+            L"The stick as StickShift reads it inside " + Wide(target->program) +
+            (turn.stickCounts ? L"" : L", where it does not count now (the game is not in front)") +
+            L".\r\nThe game uses " + Wide(target->settingsInUse) + L".";
+    } else {
+        XINPUT_STATE reading = {};
+        const DecisionSettings settings = DecisionSettingsNow();
+        HeldKeyEvent event;
+        if (ReadsControllerThisTurn(OwnState, GetTickCount64()) &&
+            ReadSystemController(ControllerIndex, &reading) == ERROR_SUCCESS)
+            event = DecideOnReading(OwnState, OwnHeld, reading.Gamepad.sThumbLX,
+                                    reading.Gamepad.sThumbLY, settings, true);
+        else
+            event = DecideWithoutReading(OwnState, OwnHeld, settings, true);
+        if (event != NoKeyEvent) {
+            OwnHeld = event == KeyPress;
+            KeyEventWentThrough(OwnState, event);
+        }
+        StickX = reading.Gamepad.sThumbLX;
+        StickY = reading.Gamepad.sThumbLY;
+        Held = OwnHeld;
+        const std::wstring controller = L"Controller " + std::to_wstring(Tuned.controller);
+        source = ControllerGone(OwnState)
+                     ? controller + L" is not connected."
+                     : controller + L" as this window reads it, decided with these settings.";
+        if (gameActs)
+            source += L"\r\nClick into " + Wide(target->program) +
+                      L" (this window stays on top) to see the stick as StickShift reads it there.";
+    }
+    SetText(TuneSource, source);
+    SetText(KeyState, Held ? L"Key down (the dot is green)" : L"Key up");
+    Trail.push_back({StickX, StickY});
+    if (Trail.size() > TrailLength)
+        Trail.pop_front();
+    InvalidateRect(Control(TunePicture), nullptr, FALSE);
+}
+
+LRESULT CALLBACK PictureProcedure(HWND picture, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        const HDC dc = BeginPaint(picture, &paint);
+        const int size = Scaled(PictureSize);
+        // Drawn aside and copied in one go, so that the picture does not flicker.
+        const HDC aside = CreateCompatibleDC(dc);
+        const HBITMAP bitmap = CreateCompatibleBitmap(dc, size, size);
+        const HGDIOBJ old = SelectObject(aside, bitmap);
+        const TuningPicture layout = LayOutNow();
+        std::vector<POINT> trail;
+        for (const auto& place : Trail) {
+            int x, y;
+            StickPixel(layout, place.first, place.second, x, y);
+            trail.push_back({x, y});
+        }
+        DrawTuningPicture(aside, size, layout, ForwardOnly, Held, trail);
+        BitBlt(dc, 0, 0, size, size, aside, 0, 0, SRCCOPY);
+        SelectObject(aside, old);
+        DeleteObject(bitmap);
+        DeleteDC(aside);
+        EndPaint(picture, &paint);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_LBUTTONDOWN:
+        Dragging = CircleAt(LayOutNow(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), Scaled(8));
+        if (Dragging != NoCircle)
+            SetCapture(picture);
+        return 0;
+    case WM_MOUSEMOVE:
+        if (Dragging != NoCircle) {
+            (Dragging == OnCircle ? Tuned.onPct : Tuned.offPct) =
+                PercentAtPixel(LayOutNow(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            SettingsChanged();
+        }
+        return 0;
+    case WM_LBUTTONUP:
+        ReleaseCapture();
+        return 0;
+    case WM_CAPTURECHANGED:
+        Dragging = NoCircle;
+        return 0;
+    }
+    return DefWindowProcW(picture, message, wParam, lParam);
+}
+
+int Selected(int id) {
+    return static_cast<int>(SendMessageW(Control(id), CB_GETCURSEL, 0, 0));
+}
+
+} // namespace
+
+void CreateTuningPanel(int x) {
+    WNDCLASSW pictureClass = {};
+    pictureClass.lpfnWndProc = PictureProcedure;
+    pictureClass.hInstance = GetModuleHandleW(nullptr);
+    pictureClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS));
+    pictureClass.lpszClassName = L"StickShiftTuningPicture";
+    RegisterClassW(&pictureClass);
+    const DWORD list = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
+    AddControl(L"STATIC", L"&Tune:", SS_LEFT, TuneLabel, x, 16, 40, 20);
+    AddControl(L"COMBOBOX", L"", list, TuneChoice, x + 44, 12, 292, 200);
+    AddControl(L"STATIC", L"", SS_LEFT, TuneSource, x, 42, 336, 46);
+    AddControl(L"StickShiftTuningPicture", L"", 0, TunePicture, x + 8, 92, PictureSize,
+               PictureSize);
+    AddControl(L"STATIC", L"", SS_LEFT, KeyState, x, 418, 336, 20);
+    AddControl(L"STATIC", L"O&n:", SS_LEFT, OnLabel, x, 446, 40, 20);
+    AddControl(L"SCROLLBAR", L"", WS_TABSTOP | SBS_HORZ, OnBar, x + 44, 442, 232, 20);
+    AddControl(L"STATIC", L"", SS_LEFT, OnValue, x + 284, 446, 52, 20);
+    AddControl(L"STATIC", L"O&ff:", SS_LEFT, OffLabel, x, 472, 40, 20);
+    AddControl(L"SCROLLBAR", L"", WS_TABSTOP | SBS_HORZ, OffBar, x + 44, 468, 232, 20);
+    AddControl(L"STATIC", L"", SS_LEFT, OffValue, x + 284, 472, 52, 20);
+    AddControl(L"BUTTON", L"On &here", WS_TABSTOP | BS_PUSHBUTTON, OnHereButton, x, 496, 90, 26);
+    AddControl(L"STATIC", L"&Key:", SS_LEFT, KeyLabelId, x + 104, 502, 36, 20);
+    AddControl(L"COMBOBOX", L"", list, KeyChoice, x + 144, 498, 192, 300);
+    AddControl(L"STATIC", L"&Mode:", SS_LEFT, ModeLabel, x, 534, 40, 20);
+    AddControl(L"COMBOBOX", L"", list, ModeChoice, x + 44, 530, 90, 100);
+    AddControl(L"STATIC", L"&Controller:", SS_LEFT, ControllerLabel, x + 150, 534, 70, 20);
+    AddControl(L"COMBOBOX", L"", list, ControllerChoice, x + 224, 530, 52, 120);
+    AddControl(L"BUTTON", L"Only while the game has the &focus", WS_TABSTOP | BS_AUTOCHECKBOX,
+               FocusCheck, x, 560, 336, 20);
+    AddControl(L"BUTTON", L"Only a push for&ward (within 60 degrees)", WS_TABSTOP | BS_AUTOCHECKBOX,
+               ForwardCheck, x, 582, 336, 20);
+    AddControl(L"BUTTON", L"&Save", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, SaveButton, x, 610,
+               90, 26);
+    AddControl(L"STATIC", L"", SS_LEFT, TuneStatus, x + 100, 610, 236, 72);
+    HoldableKey key;
+    for (std::size_t index = 0; HoldableKeyAt(index, key); ++index)
+        SendMessageW(Control(KeyChoice), CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(Wide(KeyLabel(key)).c_str()));
+    for (const KeyMode mode : {HoldMode, TapMode, ToggleMode})
+        SendMessageW(Control(ModeChoice), CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(Wide(KeyModeName(mode)).c_str()));
+    for (const wchar_t* number : {L"1", L"2", L"3", L"4"})
+        SendMessageW(Control(ControllerChoice), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(number));
+    ReadChosenSettings();
+    RefreshTargets(L"");
+    SetTimer(Window, TuningTimerId, TickMs, nullptr);
+}
+
+void TuneGameFolder(const std::wstring& program) {
+    FolderProgram = program;
+    FolderSettings = program.substr(0, program.find_last_of(L'\\') + 1) + SharedSettingsFileName;
+    RefreshTargets(FolderSettings);
+}
+
+bool TuningCommand(WORD id, WORD code) {
+    const bool picked = code == CBN_SELCHANGE;
+    switch (id) {
+    case TuneChoice:
+        if (picked && Selected(TuneChoice) != Chosen) {
+            Chosen = Selected(TuneChoice);
+            WatchChosen();
+            ReadChosenSettings();
+        }
+        return true;
+    case KeyChoice:
+        if (picked && HoldableKeyAt(static_cast<std::size_t>(Selected(KeyChoice)), Tuned.key))
+            SettingsChanged();
+        return true;
+    case ModeChoice:
+        if (picked && Selected(ModeChoice) >= 0) {
+            Tuned.mode = static_cast<KeyMode>(Selected(ModeChoice));
+            SettingsChanged();
+        }
+        return true;
+    case ControllerChoice:
+        if (picked && Selected(ControllerChoice) >= 0) {
+            Tuned.controller = Selected(ControllerChoice) + 1;
+            OwnState = WatchState();
+            OwnHeld = false;
+            SettingsChanged();
+        }
+        return true;
+    case FocusCheck:
+        Tuned.onlyWhenFocused = IsDlgButtonChecked(Window, FocusCheck) == BST_CHECKED;
+        SettingsChanged();
+        return true;
+    case ForwardCheck:
+        Tuned.forwardOnly = IsDlgButtonChecked(Window, ForwardCheck) == BST_CHECKED;
+        SettingsChanged();
+        return true;
+    case OnHereButton:
+        Tuned.onPct = PercentOfPush(StickX, StickY);
+        SettingsChanged();
+        return true;
+    case SaveButton:
+        Save();
+        return true;
+    }
+    return false;
+}
+
+bool TuningScroll(HWND bar, WORD code, WORD position) {
+    std::int32_t* percent = bar == Control(OnBar)    ? &Tuned.onPct
+                            : bar == Control(OffBar) ? &Tuned.offPct
+                                                     : nullptr;
+    if (percent == nullptr)
+        return false;
+    const std::int32_t shown = std::clamp(*percent, 0, 100);
+    std::int32_t next;
+    switch (code) {
+    case SB_LINELEFT:
+        next = shown - 1;
+        break;
+    case SB_LINERIGHT:
+        next = shown + 1;
+        break;
+    case SB_PAGELEFT:
+        next = shown - 10;
+        break;
+    case SB_PAGERIGHT:
+        next = shown + 10;
+        break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+        next = position;
+        break;
+    case SB_LEFT:
+        next = 0;
+        break;
+    case SB_RIGHT:
+        next = 100;
+        break;
+    default:
+        return true;
+    }
+    *percent = std::clamp(next, 0, 100);
+    SettingsChanged();
+    return true;
+}
+
+void TuningTimer(UINT_PTR timer) {
+    if (timer == TuningTimerId)
+        Tick();
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The tuning half of the player's window: the stick over its two circles, live, as StickShift
+// reads it inside a running game or as this window reads the controller; the settings' controls;
+// and Save, which the running game applies at once.
+
+enum TuningControlId {
+    TuneLabel = 200,
+    TuneChoice,
+    TuneSource,
+    TunePicture,
+    KeyState,
+    OnLabel,
+    OnBar,
+    OnValue,
+    OffLabel,
+    OffBar,
+    OffValue,
+    OnHereButton,
+    KeyLabelId,
+    KeyChoice,
+    ModeLabel,
+    ModeChoice,
+    ControllerLabel,
+    ControllerChoice,
+    FocusCheck,
+    ForwardCheck,
+    SaveButton,
+    TuneStatus,
+};
+
+// Makes the panel's controls, at `left` in 96-dpi units, and starts its timer.
+void CreateTuningPanel(int left);
+
+// Offers the settings file of the game at `program` (its folder's StickShift.ini) for tuning.
+void TuneGameFolder(const std::wstring& program);
+
+// The window's messages that belong to the panel; false for any other.
+bool TuningCommand(WORD id, WORD code);
+bool TuningScroll(HWND bar, WORD code, WORD position);
+void TuningTimer(UINT_PTR timer);
