@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "../install/GameFolder.h"
+#include "../install/SettingsWords.h"
 #include "GameProgram.h"
 #include "noloader/SystemXInput.h"
 #include "settings/LoadSettings.h"
@@ -57,27 +58,8 @@ double Percent(double stickUnits) {
     return stickUnits / FullScale * 100.0;
 }
 
-// The value's text as the file holds it; empty when the key is absent.
-std::wstring ValueText(const wchar_t* settingsPath, const wchar_t* key) {
-    wchar_t value[64];
-    GetPrivateProfileStringW(SettingsSection, key, L"", value, 64, settingsPath);
-    return value;
-}
-
-// Whether the file names the key at all, with a value or an empty one.
-bool InFile(const wchar_t* settingsPath, const wchar_t* key) {
-    wchar_t value[2];
-    return GetPrivateProfileStringW(SettingsSection, key, L"\x1", value, 2, settingsPath) != 1 ||
-           value[0] != L'\x1';
-}
-
 const char* Source(bool fromFile) {
     return fromFile ? "from the file" : "default";
-}
-
-const char* FocusLabel() {
-    return OnlyWhenFocused ? "only while a window of the game has the foreground"
-                           : "whichever window has the focus";
 }
 
 const char* ModeLabel() {
@@ -89,11 +71,6 @@ const char* ModeLabel() {
     default:
         return "Hold: the key is down while the stick is out";
     }
-}
-
-const char* DirectionLabel() {
-    return ForwardOnly ? "only a push within 60 degrees of forward (let go beyond 80)"
-                       : "a push in any direction";
 }
 
 void PrintThreshold(const char* circle, std::int32_t threshold, const wchar_t* key, bool fromFile) {
@@ -155,44 +132,9 @@ void PrintShortcuts() {
     }
 }
 
-// One line for each value that the module cannot use, or that does not do what the player
-// most likely meant, with what the module does instead.
 void PrintSurprises(const wchar_t* settingsPath, UnusableSettings unusable) {
-    const auto text = [settingsPath](const wchar_t* key) {
-        return ConsoleText(ValueText(settingsPath, key).c_str());
-    };
-    const auto notANumber = [settingsPath](const wchar_t* key) {
-        return InFile(settingsPath, key) && !IsWholeNumber(ValueText(settingsPath, key).c_str());
-    };
-    if (notANumber(ThresholdOnKey))
-        std::printf("%ls \"%s\" is not a number: it reads as %.1f %%\n", ThresholdOnKey,
-                    text(ThresholdOnKey).c_str(), Percent(ThresholdOn));
-    if (notANumber(ThresholdOffKey))
-        std::printf("%ls \"%s\" is not a number: it reads as %.1f %%\n", ThresholdOffKey,
-                    text(ThresholdOffKey).c_str(), Percent(ThresholdOff));
-    if (SquareThreshold(ThresholdOff) > SquareThreshold(ThresholdOn))
-        std::printf("%ls lies beyond %ls: the key goes down and up on every poll while the stick "
-                    "is between the two circles\n",
-                    ThresholdOffKey, ThresholdOnKey);
-    if (unusable.key)
-        std::printf("%ls \"%s\" is not a key StickShift knows: it holds %s\n", KeyNameKey,
-                    text(KeyNameKey).c_str(), HeldKey.name);
-    if (unusable.controller)
-        std::printf("%ls \"%s\" is not a controller from 1 to 4: it reads controller %lu\n",
-                    ControllerKey, text(ControllerKey).c_str(), ControllerIndex + 1);
-    if (unusable.mode)
-        std::printf("%ls \"%s\" is not a mode StickShift knows: it works the key as %s\n", ModeKey,
-                    text(ModeKey).c_str(), KeyModeName(Mode));
-    const auto notZeroOrOne = [settingsPath](const wchar_t* key) {
-        const std::wstring value = ValueText(settingsPath, key);
-        return InFile(settingsPath, key) && value != L"0" && value != L"1";
-    };
-    if (notZeroOrOne(OnlyWhenFocusedKey))
-        std::printf("%ls \"%s\" is not 0 or 1: it acts %s\n", OnlyWhenFocusedKey,
-                    text(OnlyWhenFocusedKey).c_str(), FocusLabel());
-    if (notZeroOrOne(ForwardOnlyKey))
-        std::printf("%ls \"%s\" is not 0 or 1: it counts %s\n", ForwardOnlyKey,
-                    text(ForwardOnlyKey).c_str(), DirectionLabel());
+    for (const std::string& line : SettingsSurprises(settingsPath, unusable))
+        std::printf("%s\n", ConsoleText(Wide(line).c_str()).c_str());
 }
 
 // '#' up to the deflection, ':' at the "off" circle, '|' at the "on" circle.
@@ -429,7 +371,7 @@ int SetSettings(const std::vector<std::wstring>& assignments, const wchar_t* set
         return 2;
     }
     std::printf("Wrote %s\n", ConsoleText(settingsPath.c_str()).c_str());
-    PrintSurprises(settingsPath.c_str(), LoadSettingsFromFile(settingsPath.c_str()));
+    PrintSurprises(settingsPath.c_str(), LoadSettingsForTools(settingsPath.c_str()));
     for (const std::string& line : AskRunningCopiesToApply(settingsPath))
         std::printf("%s\n", ConsoleText(Wide(line).c_str()).c_str());
     return 0;
@@ -506,11 +448,7 @@ int wmain(int argc, wchar_t** argv) {
         GetFullPathNameW(settingsArgument, SettingsPathCapacity, settingsPath, nullptr);
     else
         BuildSettingsPath(probePath, settingsPath, SharedSettingsFileName);
-    UnusableSettings unusable = LoadSettingsFromFile(settingsPath);
-    // An empty or wordy Controller gives the first one, or the number it starts with.
-    unusable.controller =
-        unusable.controller || (InFile(settingsPath, ControllerKey) &&
-                                !IsWholeNumber(ValueText(settingsPath, ControllerKey).c_str()));
+    const UnusableSettings unusable = LoadSettingsForTools(settingsPath);
 
     std::printf("StickShiftProbe: the left stick as StickShift.dll sees it. Esc or Ctrl+C ends.\n");
     PrintWhereStickShiftActs();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "../install/GameFolder.h"
+#include "../install/SettingsWords.h"
 #include "TuningDrawing.h"
 #include "WindowControls.h"
 #include "noloader/SystemXInput.h"
@@ -135,11 +136,15 @@ void WatchChosen() {
 }
 
 // Reads the chosen file with the module's own settings code; the sample's settings, which
-// nothing saves, while no file is chosen.
-void ReadChosenSettings() {
+// nothing saves, while no file is chosen. Returns a line for each value the module cannot use,
+// or may use otherwise than meant, after the file's name.
+std::wstring ReadChosenSettings() {
     const TuneTarget* target = ChosenTarget();
     const std::wstring path = target != nullptr ? target->settingsPath : SampleSettings(ToolPath());
-    LoadSettingsFromFile(path.c_str());
+    std::wstring notes;
+    for (const std::string& line :
+         SettingsSurprises(path.c_str(), LoadSettingsForTools(path.c_str())))
+        notes += L"\r\n" + Wide(line) + L".";
     Read = Tuned = TunedNow();
     ReadFileExisted = FileFacts(path, ReadFacts);
     OwnState = WatchState();
@@ -147,9 +152,13 @@ void ReadChosenSettings() {
     ShowSettings();
     InvalidateRect(Control(TunePicture), nullptr, FALSE);
     EnableWindow(Control(SaveButton), target != nullptr);
-    SetText(TuneStatus, target != nullptr ? L"Settings from " + path
-                                          : L"Add StickShift to a game, or start a game it is in, "
-                                            L"to tune it here.");
+    SetText(TuneStatus, target == nullptr ? L"Add StickShift to a game, or start a game it is "
+                                            L"in, to tune it here."
+                        : ReadFileExisted ? L"Settings from " + path + notes
+                                          : L"No settings file yet: the defaults apply. Save "
+                                            L"writes " +
+                                                path);
+    return notes;
 }
 
 // Looks for the running games again, keeping the choice by its file: `wanted`, else the one
@@ -234,8 +243,7 @@ void Save() {
     std::wstring said = L"Saved " + path + L".";
     for (const std::string& line : AskRunningCopiesToApply(path))
         said += L"\r\n" + Wide(line) + L".";
-    ReadChosenSettings();
-    SetText(TuneStatus, said);
+    SetText(TuneStatus, said + ReadChosenSettings());
 }
 
 // What the picture shows this turn: the stick as the acting copy read it inside the game,
@@ -398,6 +406,11 @@ void TuneGameFolder(const std::wstring& program) {
     FolderProgram = program;
     FolderSettings = program.substr(0, program.find_last_of(L'\\') + 1) + SharedSettingsFileName;
     RefreshTargets(FolderSettings);
+    // Installing may have just put the sample there: read it, unless the player changed some.
+    const TuneTarget* target = ChosenTarget();
+    if (target != nullptr && SamePath(target->settingsPath, FolderSettings) &&
+        ChangedSettings(Read, Tuned).empty())
+        ReadChosenSettings();
 }
 
 bool TuningCommand(WORD id, WORD code) {

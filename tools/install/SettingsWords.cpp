@@ -1,0 +1,97 @@
+#include "SettingsWords.h"
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "GameFolder.h"
+#include "shared/SharedValues.h"
+#include "watcher/KeyDecision.h"
+
+namespace {
+
+std::string Line(const char* format, ...) {
+    char line[1024];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(line, sizeof line, format, arguments);
+    va_end(arguments);
+    return line;
+}
+
+double Percent(std::int32_t stickUnits) {
+    return stickUnits / 32767.0 * 100.0;
+}
+
+} // namespace
+
+UnusableSettings LoadSettingsForTools(const wchar_t* settingsPath) {
+    UnusableSettings unusable = LoadSettingsFromFile(settingsPath);
+    unusable.controller =
+        unusable.controller || (InFile(settingsPath, ControllerKey) &&
+                                !IsWholeNumber(ValueText(settingsPath, ControllerKey).c_str()));
+    return unusable;
+}
+
+std::wstring ValueText(const wchar_t* settingsPath, const wchar_t* key) {
+    wchar_t value[64];
+    GetPrivateProfileStringW(SettingsSection, key, L"", value, 64, settingsPath);
+    return value;
+}
+
+bool InFile(const wchar_t* settingsPath, const wchar_t* key) {
+    wchar_t value[2];
+    return GetPrivateProfileStringW(SettingsSection, key, L"\x1", value, 2, settingsPath) != 1 ||
+           value[0] != L'\x1';
+}
+
+const char* FocusLabel() {
+    return OnlyWhenFocused ? "only while a window of the game has the foreground"
+                           : "whichever window has the focus";
+}
+
+const char* DirectionLabel() {
+    return ForwardOnly ? "only a push within 60 degrees of forward (let go beyond 80)"
+                       : "a push in any direction";
+}
+
+std::vector<std::string> SettingsSurprises(const wchar_t* settingsPath, UnusableSettings unusable) {
+    std::vector<std::string> lines;
+    const auto text = [settingsPath](const wchar_t* key) {
+        return Utf8(ValueText(settingsPath, key));
+    };
+    const auto notANumber = [settingsPath](const wchar_t* key) {
+        return InFile(settingsPath, key) && !IsWholeNumber(ValueText(settingsPath, key).c_str());
+    };
+    if (notANumber(ThresholdOnKey))
+        lines.push_back(Line("%ls \"%s\" is not a number: it reads as %.1f %%", ThresholdOnKey,
+                             text(ThresholdOnKey).c_str(), Percent(ThresholdOn)));
+    if (notANumber(ThresholdOffKey))
+        lines.push_back(Line("%ls \"%s\" is not a number: it reads as %.1f %%", ThresholdOffKey,
+                             text(ThresholdOffKey).c_str(), Percent(ThresholdOff)));
+    if (SquareThreshold(ThresholdOff) > SquareThreshold(ThresholdOn))
+        lines.push_back(Line("%ls lies beyond %ls: the key goes down and up on every poll while "
+                             "the stick is between the two circles",
+                             ThresholdOffKey, ThresholdOnKey));
+    if (unusable.key)
+        lines.push_back(Line("%ls \"%s\" is not a key StickShift knows: it holds %s", KeyNameKey,
+                             text(KeyNameKey).c_str(), HeldKey.name));
+    if (unusable.controller)
+        lines.push_back(Line("%ls \"%s\" is not a controller from 1 to 4: it reads controller %lu",
+                             ControllerKey, text(ControllerKey).c_str(), ControllerIndex + 1));
+    if (unusable.mode)
+        lines.push_back(Line("%ls \"%s\" is not a mode StickShift knows: it works the key as %s",
+                             ModeKey, text(ModeKey).c_str(), KeyModeName(Mode)));
+    const auto notZeroOrOne = [settingsPath](const wchar_t* key) {
+        const std::wstring value = ValueText(settingsPath, key);
+        return InFile(settingsPath, key) && value != L"0" && value != L"1";
+    };
+    if (notZeroOrOne(OnlyWhenFocusedKey))
+        lines.push_back(Line("%ls \"%s\" is not 0 or 1: it acts %s", OnlyWhenFocusedKey,
+                             text(OnlyWhenFocusedKey).c_str(), FocusLabel()));
+    if (notZeroOrOne(ForwardOnlyKey))
+        lines.push_back(Line("%ls \"%s\" is not 0 or 1: it counts %s", ForwardOnlyKey,
+                             text(ForwardOnlyKey).c_str(), DirectionLabel()));
+    return lines;
+}
