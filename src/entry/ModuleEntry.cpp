@@ -52,6 +52,7 @@ void OnModuleAttach(HMODULE module) {
                            reinterpret_cast<LPCWSTR>(module), &pinned);
     LoadSettings(module, SettingsFileName); // the watcher reads the thresholds as it starts
     PublishSettingsPath(LoadedSettingsPath);
+    PublishSettingsInUse();
     WatcherWork = CreateThreadpoolWork(RunStickWatcher, nullptr, nullptr);
     HMODULE reference;
     if (WatcherWork == nullptr ||

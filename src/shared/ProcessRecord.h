@@ -43,8 +43,8 @@ struct ProcessRecord {
     // Saves of the settings file that tools asked the acting copy to apply, and that it has.
     volatile LONG savesAsked;
     volatile LONG savesApplied;
-    // The settings the acting copy uses now, written as it starts and before each save applied
-    // is counted: a tool that has seen the count reads the settings it brought.
+    // The settings the acting copy uses now, written in attach and before each save applied is
+    // counted: a tool that has seen the count reads the settings it brought.
     struct SettingsInUse {
         LONG thresholdOn, thresholdOff; // stick units
         char keyName[12];               // as the settings file names the key

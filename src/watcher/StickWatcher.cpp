@@ -144,7 +144,6 @@ unsigned WINAPI StickWatcher(void*) {
     WatchState state;
     ProcessRecord& record = *ThisProcessRecord;
     LONG savesApplied = record.savesAsked;
-    PublishSettingsInUse();
     InterlockedExchange(&record.savesApplied, savesApplied);
     ULONGLONG firstTry = 0;
 

@@ -390,7 +390,7 @@ bool HasSaves(const ProcessRecord* record, bool whole) {
            record->layoutSize >= static_cast<LONG>(sizeof(ProcessRecord));
 }
 
-std::string Words(const ProcessRecord::SettingsInUse& settings) {
+std::string SettingsInUseWords(const ProcessRecord::SettingsInUse& settings) {
     char keyName[sizeof settings.keyName + 1] = {};
     std::memcpy(keyName, settings.keyName, sizeof settings.keyName);
     wchar_t name[KeyNameCapacity] = {};
@@ -428,7 +428,7 @@ std::vector<ActingCopy> ActingCopies() {
         if (record != nullptr && record->flags.acting != 0 && HasSaves(record, whole)) {
             copy.settingsPath.assign(record->settingsPath,
                                      wcsnlen(record->settingsPath, SettingsPathCapacity));
-            copy.settingsInUse = Words(record->settingsInUse);
+            copy.settingsInUse = SettingsInUseWords(record->settingsInUse);
         }
         if (refused || (record != nullptr && record->flags.acting != 0))
             copies.push_back(copy);
