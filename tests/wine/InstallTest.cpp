@@ -163,7 +163,8 @@ TEST_F(Display, TheWindowShowsThePlanForTheProgramItIsGiven) {
 // settings its file holds, and Save writes the one changed line, which the module applies at
 // once: the stick at 40 % goes beyond the new "on" circle.
 TEST_F(Display, TheTunerSavesTheChangedCircleAndTheRunningGameAppliesIt) {
-    const char* const mine = "[Settings]\r\n; sprint\r\nThresholdOnPct = 50\r\nMine=1\r\n";
+    const char* const mine =
+        "[Settings]\r\n; sprint\r\nThresholdOnPct = 50\r\nThresholdOffPct=20\r\nMine=1\r\n";
     const HMODULE module = LoadFresh(mine);
     MoveLeftStick(13107, 0, 10);
     ExpectEventsNow(0);
@@ -192,7 +193,30 @@ TEST_F(Display, TheTunerSavesTheChangedCircleAndTheRunningGameAppliesIt) {
         << status;
     EXPECT_EQ(ControlText(shown, OnValue), "30 %");
     EXPECT_EQ(ReadFileBytes(ExeFolder() + "\\cases\\" + CaseFolder() + "\\StickShift.ini"),
-              "[Settings]\r\n; sprint\r\nThresholdOnPct = 30\r\nMine=1\r\n");
+              "[Settings]\r\n; sprint\r\nThresholdOnPct = 30\r\nThresholdOffPct=20\r\nMine=1\r\n");
+
+    // The game in front: the tuner, on top of it and taking no focus, shows what the module
+    // reads and decides inside it.
+    const HWND game = CreateWindowExW(0, L"STATIC", L"The game", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                      0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(game);
+    std::string source;
+    for (int wait = 0; wait < 30 && source.find("inside StickShiftWineTests.exe.\r\nThe game "
+                                                "uses on 30 %, off 20 %") == std::string::npos;
+         ++wait, Sleep(100)) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        source = ControlText(shown, TuneSource);
+    }
+    EXPECT_NE(source.find("The stick as StickShift reads it inside StickShiftWineTests.exe.\r\n"
+                          "The game uses on 30 %, off 20 %, Left Shift, Hold."),
+              std::string::npos)
+        << source;
+    EXPECT_EQ(ControlText(shown, KeyState), "Key down (the dot is green)");
+    const LONG_PTR style = GetWindowLongPtrW(shown, GWL_EXSTYLE);
+    EXPECT_TRUE((style & WS_EX_NOACTIVATE) != 0 && (style & WS_EX_TOPMOST) != 0) << style;
+    DestroyWindow(game);
     PostMessageW(shown, WM_CLOSE, 0, 0);
     DWORD exitCode = 1;
     EXPECT_TRUE(AwaitChild(window, 10000, exitCode));
