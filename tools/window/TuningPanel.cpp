@@ -36,7 +36,7 @@ struct TuneTarget {
 
 std::vector<TuneTarget> Targets;
 int Chosen = -1;
-std::wstring FolderProgram, FolderSettings; // the game chosen in the window, if any
+std::wstring FolderSettings; // the settings file of the game chosen in the window, if any
 WatchedCopy Watched;
 
 // The settings as the file gave them, and as the player has them now; and the file's facts
@@ -88,6 +88,11 @@ void UseTuned(const TunedSettings& settings) {
     ControllerIndex = static_cast<unsigned long>(settings.controller - 1);
     OnlyWhenFocused = settings.onlyWhenFocused;
     ForwardOnly = settings.forwardOnly;
+}
+
+// How near a circle's line a press takes hold of it.
+int GripPixels() {
+    return Scaled(8);
 }
 
 TuningPicture LayOutNow() {
@@ -189,12 +194,17 @@ void RefreshTargets(std::wstring wanted) {
         Targets = targets; // the settings each game uses now
         return;
     }
-    int index = targets.empty() ? -1 : 0;
-    for (int i = static_cast<int>(targets.size()) - 1; i >= 0; --i)
-        if (SamePath(targets[i].settingsPath, wanted) &&
-            (index < 0 || !SamePath(targets[index].settingsPath, wanted) ||
-             targets[i].processId == beforeProcess))
+    // Best the same file in the same process, then the same file, then the first.
+    int index = targets.empty() ? -1 : 0, best = 0;
+    for (int i = 0; i < static_cast<int>(targets.size()); ++i) {
+        const int match = !SamePath(targets[i].settingsPath, wanted) ? 0
+                          : targets[i].processId != beforeProcess    ? 1
+                                                                     : 2;
+        if (match > best) {
+            best = match;
             index = i;
+        }
+    }
     Targets = targets;
     Chosen = index;
     const HWND list = Control(TuneChoice);
@@ -264,7 +274,9 @@ void Tick() {
         Held = turn.keyHeld;
         source =
             L"The stick as StickShift reads it inside " + Wide(target->program) +
-            (turn.stickCounts ? L"" : L", where it does not count now (the game is not in front)") +
+            (turn.stickCounts
+                 ? L""
+                 : L", where it does not count now (the game is not in front, or has XInput off)") +
             L".\r\nThe game uses " + Wide(target->settingsInUse) + L".";
     } else {
         XINPUT_STATE reading = {};
@@ -326,8 +338,18 @@ LRESULT CALLBACK PictureProcedure(HWND picture, UINT message, WPARAM wParam, LPA
     }
     case WM_ERASEBKGND:
         return 1;
+    case WM_SETCURSOR: {
+        // A circle under the pointer can be dragged: say so.
+        POINT pointer;
+        GetCursorPos(&pointer);
+        ScreenToClient(picture, &pointer);
+        if (CircleAt(LayOutNow(), pointer.x, pointer.y, GripPixels()) == NoCircle)
+            break;
+        SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_SIZEALL)));
+        return TRUE;
+    }
     case WM_LBUTTONDOWN:
-        Dragging = CircleAt(LayOutNow(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), Scaled(8));
+        Dragging = CircleAt(LayOutNow(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), GripPixels());
         if (Dragging != NoCircle)
             SetCapture(picture);
         return 0;
@@ -403,7 +425,6 @@ void CreateTuningPanel(int x) {
 }
 
 void TuneGameFolder(const std::wstring& program) {
-    FolderProgram = program;
     FolderSettings = program.substr(0, program.find_last_of(L'\\') + 1) + SharedSettingsFileName;
     RefreshTargets(FolderSettings);
     // Installing may have just put the sample there: read it, unless the player changed some.
