@@ -129,6 +129,10 @@ std::string Utf8(const std::wstring& wide) {
     return text;
 }
 
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
 std::wstring Wide(const std::string& utf8) {
     std::wstring text(utf8.size() + 1, L'\0');
     const int length =
@@ -507,9 +511,7 @@ std::vector<std::string> AskRunningCopiesToApply(const std::wstring& settingsPat
         HANDLE mapping;
         bool whole, refused;
         ProcessRecord* record =
-            copy.settingsPath.empty() ||
-                    CompareStringOrdinal(copy.settingsPath.c_str(), -1, settingsPath.c_str(), -1,
-                                         TRUE) != CSTR_EQUAL
+            copy.settingsPath.empty() || !SamePath(copy.settingsPath, settingsPath)
                 ? nullptr
                 : OpenRecord(copy.processId, FILE_MAP_READ | FILE_MAP_WRITE, mapping, whole,
                              refused);

@@ -10,6 +10,9 @@
 // console share: the facts the install rules decide from, and carrying out their plan.
 
 std::string Utf8(const std::wstring& wide);
+
+// Whether two paths name the same file as Windows compares names: in any letter case.
+bool SamePath(const std::wstring& a, const std::wstring& b);
 std::wstring Wide(const std::string& utf8);
 
 // The facts about the program at `program` and its folder. `sampleIni` is the shipped

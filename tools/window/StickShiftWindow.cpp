@@ -122,12 +122,9 @@ void CarryOut(const InstallPlan& plan, bool install) {
                                                : L"Not everything could be put back.";
     }
     ShowPlanFor(Program);
-    const int length = GetWindowTextLengthW(Control(PlanBox));
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    GetWindowTextW(Control(PlanBox), &text[0], length + 1);
-    text.resize(static_cast<std::size_t>(length));
-    text = (install ? L"Installed: " : L"Removed: ") + outcome + L"\r\n" +
-           (said.empty() ? L"" : Wide(said) + L"\r\n") + L"\r\n" + text;
+    const std::wstring text = (install ? L"Installed: " : L"Removed: ") + outcome + L"\r\n" +
+                              (said.empty() ? L"" : Wide(said) + L"\r\n") + L"\r\n" +
+                              ControlText(PlanBox);
     SetWindowTextW(Control(PlanBox), text.c_str());
     ShowWhereStickShiftActs();
 }

@@ -60,10 +60,6 @@ const TuneTarget* ChosenTarget() {
     return Chosen >= 0 && Chosen < static_cast<int>(Targets.size()) ? &Targets[Chosen] : nullptr;
 }
 
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
-}
-
 bool FileFacts(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& facts) {
     return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &facts) != 0;
 }

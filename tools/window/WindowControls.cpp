@@ -22,15 +22,19 @@ HWND AddControl(const wchar_t* type, const wchar_t* text, DWORD style, int id, i
     return control;
 }
 
-// Only when it differs: a label set on every tick would flicker.
-void SetText(int id, const std::wstring& text) {
+std::wstring ControlText(int id) {
     const HWND control = Control(id);
     const int length = GetWindowTextLengthW(control);
-    std::wstring shown(static_cast<std::size_t>(length) + 1, L'\0');
-    GetWindowTextW(control, &shown[0], length + 1);
-    shown.resize(static_cast<std::size_t>(length));
-    if (shown != text)
-        SetWindowTextW(control, text.c_str());
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(control, &text[0], length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+// Only when it differs: a label set on every tick would flicker.
+void SetText(int id, const std::wstring& text) {
+    if (ControlText(id) != text)
+        SetWindowTextW(Control(id), text.c_str());
 }
 
 std::wstring ToolPath() {

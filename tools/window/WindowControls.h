@@ -15,5 +15,6 @@ int Scaled(int pixels);
 HWND Control(int id);
 HWND AddControl(const wchar_t* type, const wchar_t* text, DWORD style, int id, int x, int y,
                 int width, int height);
+std::wstring ControlText(int id);
 void SetText(int id, const std::wstring& text);
 std::wstring ToolPath();
