@@ -10,23 +10,18 @@ set -e
 prefix=$1
 shift
 
-# WINEARCH may come from the caller: win64 by default, win32 for the 32-bit build, whose
-# programs need 32-bit Wine's own loader. So may WINEDEBUG, for a test that reads Wine's
-# trace; by default quiet, but for Wine's own word when it cannot lay out a program's memory.
-export WINEPREFIX="$prefix" WINEARCH="${WINEARCH:-win64}" WINEDEBUG="${WINEDEBUG:--all,err+virtual}"
+# Always a 64-bit prefix, as players' Windows is: 32-bit programs run in it by WoW64. WINEDEBUG
+# may come from the caller, for a test that reads Wine's trace; by default quiet, but for
+# Wine's own word when it cannot lay out a program's memory.
+export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG="${WINEDEBUG:--all,err+virtual}"
 overrides="winedbg.exe=d;mscoree,mshtml="
 [ "${WINE_RUN_OWN_XINPUT:-0}" = 1 ] || overrides="xinput1_4,xinput1_3,xinput9_1_0=n,b;$overrides"
 export WINEDLLOVERRIDES="$overrides"
 
-if [ "$WINEARCH" = win32 ]; then
-    loader=wine package=wine32:i386
-else
-    loader=wine64 package=wine64
-fi
-wine=$(command -v $loader || true)
-[ -z "$wine" ] && [ -x /usr/lib/wine/$loader ] && wine=/usr/lib/wine/$loader
+wine=$(command -v wine64 || true)
+[ -z "$wine" ] && [ -x /usr/lib/wine/wine64 ] && wine=/usr/lib/wine/wine64
 if [ -z "$wine" ]; then
-    echo "wine-run.sh: Wine is not installed (Debian package $package)" >&2
+    echo "wine-run.sh: Wine is not installed (Debian package wine64)" >&2
     exit 127
 fi
 

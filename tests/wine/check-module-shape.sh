@@ -34,11 +34,13 @@ if [ -n "$limit" ]; then
     [ "$size" -le $((limit * 1024)) ] || fail "$size bytes, over $limit KiB"
 fi
 
-# Exports as "ORDINAL NAME" lines, an ordinal-only one with the name "-".
-ordinals=$(echo "$dump" | sed -n 's/^[[:space:]]*\[ *[0-9]*\] +base\[ *\([0-9]*\)\].*/\1/p')
-base=$(echo "$dump" | sed -n 's/.*-- Ordinal Base \([0-9][0-9]*\).*/\1/p')
+# Exports as "ORDINAL NAME" lines, an ordinal-only one with the name "-". Binutils 2.40 and
+# later (Debian 13) also print each name's ordinal and hint: the name is the line's last word.
+ordinals=$(echo "$dump" | sed -n '/^Export Address Table/,/^$/p' |
+    sed -n 's/^[[:space:]]*\[ *[0-9]*\] +base\[ *\([0-9]*\)\].*/\1/p')
+base=$(echo "$dump" | sed -n 's/^Ordinal Base[[:space:]]*\([0-9][0-9]*\).*/\1/p')
 names=$(echo "$dump" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' |
-    sed -n "s/^[[:space:]]*\[ *\([0-9]*\)\] \(.*\)/\1 \2/p")
+    sed -n 's/^[[:space:]]*\[ *\([0-9]*\)\].*[[:space:]]\([^[:space:]]*\)$/\1 \2/p')
 exports=$(for ordinal in $ordinals; do
     name=$(echo "$names" | awk -v index_=$((ordinal - base)) '$1 == index_ { print $2 }')
     echo "$ordinal ${name:--}"
