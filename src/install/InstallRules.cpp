@@ -30,7 +30,18 @@ InstallPlan Refuse(InstallPlan plan, const std::string& why) {
 }
 
 std::string InUse(const FolderFile& file) {
+    if (file.loadedBy.empty())
+        return "A running program has loaded " + file.name + ": close the game first";
     return file.name + " is in use by " + file.loadedBy + ": close " + file.loadedBy + " first";
+}
+
+// A file that cannot be told StickShift's or not is neither replaced, set aside nor kept: the
+// plan stops before it changes anything. Empty when every file can be told.
+std::string UntoldFile(const InstallFacts& facts) {
+    for (const FolderFile& file : facts.files)
+        if (!file.cannotTell.empty())
+            return "Cannot tell whether " + file.name + " is StickShift's: " + file.cannotTell;
+    return std::string();
 }
 
 // What installing or removing says of the folder, whatever else it does.
@@ -71,6 +82,8 @@ InstallPlan PlanInstall(const InstallFacts& facts, const std::string& version) {
         return Refuse(plan, facts.program + " is for another processor: no StickShift build "
                                             "runs in it");
     AddCommonWords(facts, plan);
+    if (const std::string untold = UntoldFile(facts); !untold.empty())
+        return Refuse(plan, untold);
     const FolderFile* plugin = Find(facts, "stickshift.dll");
     if (plugin != nullptr && plugin->stickShift) {
         plan.outcome = PlanNothingToDo;
@@ -108,7 +121,7 @@ InstallPlan PlanInstall(const InstallFacts& facts, const std::string& version) {
 
     for (const std::string& name : names) {
         const FolderFile* file = Find(facts, name);
-        if (file != nullptr && !file->loadedBy.empty())
+        if (file != nullptr && file->inUse)
             return Refuse(plan, InUse(*file));
         if (file == nullptr) {
             plan.words.push_back(name + ": added.");
@@ -138,7 +151,7 @@ InstallPlan PlanInstall(const InstallFacts& facts, const std::string& version) {
         if (!file.stickShift || !IsXInputName(file.name) ||
             std::find(names.begin(), names.end(), file.name) != names.end())
             continue;
-        if (!file.loadedBy.empty())
+        if (file.inUse)
             return Refuse(plan, InUse(file));
         plan.steps.push_back({DeleteCopy, file.name});
         plan.words.push_back(file.name + ": StickShift " + file.version +
@@ -159,10 +172,12 @@ InstallPlan PlanRemove(const InstallFacts& facts) {
     if (!facts.isProgram)
         return Refuse(plan, facts.program + " is not a Windows program");
     AddCommonWords(facts, plan);
+    if (const std::string untold = UntoldFile(facts); !untold.empty())
+        return Refuse(plan, untold);
     for (const FolderFile& file : facts.files) {
         if (!file.stickShift || !IsXInputName(file.name))
             continue;
-        if (!file.loadedBy.empty())
+        if (file.inUse)
             return Refuse(plan, InUse(file));
         plan.steps.push_back({DeleteCopy, file.name});
         plan.words.push_back(file.name + ": StickShift " + file.version + ", removed.");

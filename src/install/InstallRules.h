@@ -9,11 +9,13 @@
 
 // A file in the game's folder that bears an XInput library's name, or StickShift.dll.
 struct FolderFile {
-    std::string name;     // in lower case
-    bool stickShift;      // a StickShift build, by its version resource
-    std::string version;  // a StickShift build's version
-    std::string loadedBy; // a running program that has it loaded; empty for none
-    bool sameAsOriginal;  // byte for byte the file of its name in StickShift-original
+    std::string name;       // in lower case
+    bool stickShift;        // a StickShift build, by its version resource
+    std::string version;    // a StickShift build's version
+    std::string loadedBy;   // the running program that has it loaded, where it can be named
+    bool sameAsOriginal;    // byte for byte the file of its name in StickShift-original
+    std::string cannotTell; // why it cannot be told whether it is StickShift's; empty when it can
+    bool inUse;             // a running program has it loaded, named or not
 };
 
 struct InstallFacts {

@@ -48,11 +48,12 @@ bool Append(wchar_t (&path)[MAX_PATH], UINT& length, const wchar_t* part) {
     return true;
 }
 
-// The library at `path`, if it is XInput and no StickShift copy: passing calls on to a copy
-// would add the button twice, or to this very module, call itself until the game crashed.
-// Anything else is let go.
+// The library at `path`, if it is XInput and surely no StickShift copy: passing calls on to a
+// copy would add the button twice, or to this very module, call itself until the game crashed.
+// Anything else, and a file that cannot be told, is let go.
 HMODULE LoadXInputLibrary(const wchar_t* path) {
-    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES || IsStickShiftFile(path))
+    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES ||
+        ReadFileOwnership(path).owner != FileNotStickShift)
         return nullptr;
     const HMODULE library = LoadLibraryW(path);
     if (library != nullptr && GetProcAddress(library, "XInputGetState") == nullptr) {

@@ -50,7 +50,98 @@ bool OpensSection(const std::string& line, std::string& name) {
     return true;
 }
 
+const char Utf8Mark[] = "\xEF\xBB\xBF";
+
+// UTF-16LE code units to UTF-8; false for a unit that stands alone (half a pair), which could
+// not come back byte for byte.
+bool Utf16ToUtf8(const std::string& bytes, std::size_t start, std::string& text) {
+    if ((bytes.size() - start) % 2 != 0)
+        return false;
+    const auto unit = [&bytes](std::size_t at) {
+        return static_cast<unsigned>(static_cast<unsigned char>(bytes[at]) |
+                                     static_cast<unsigned char>(bytes[at + 1]) << 8);
+    };
+    for (std::size_t at = start; at < bytes.size(); at += 2) {
+        unsigned c = unit(at);
+        if (c >= 0xDC00 && c < 0xE000)
+            return false;
+        if (c >= 0xD800 && c < 0xDC00) {
+            if (at + 4 > bytes.size() || unit(at + 2) < 0xDC00 || unit(at + 2) >= 0xE000)
+                return false;
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(at + 2) - 0xDC00);
+            at += 2;
+        }
+        if (c < 0x80) {
+            text += static_cast<char>(c);
+        } else if (c < 0x800) {
+            text += static_cast<char>(0xC0 | c >> 6);
+            text += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            text += static_cast<char>(0xE0 | c >> 12);
+            text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            text += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            text += static_cast<char>(0xF0 | c >> 18);
+            text += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+            text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            text += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return true;
+}
+
+// Back again: the text came from Utf16ToUtf8, and what the edit added is ASCII.
+std::string Utf8ToUtf16(const std::string& text) {
+    std::string bytes;
+    const auto put = [&bytes](unsigned unit) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    };
+    for (std::size_t at = 0; at < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[at]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        unsigned c = length == 1 ? lead : lead & (0xFF >> (length + 1));
+        for (std::size_t i = 1; i < length && at + i < text.size(); ++i)
+            c = c << 6 | (static_cast<unsigned char>(text[at + i]) & 0x3F);
+        at += length;
+        if (c >= 0x10000) {
+            put(0xD800 + ((c - 0x10000) >> 10));
+            put(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            put(c);
+        }
+    }
+    return bytes;
+}
+
 } // namespace
+
+bool HasUtf8Mark(const std::string& bytes) {
+    return bytes.compare(0, 3, Utf8Mark) == 0;
+}
+
+bool EditSettingsBytes(const std::string& bytes,
+                       const std::vector<std::pair<std::string, std::string>>& changes,
+                       std::string& edited, std::string& refused) {
+    edited.clear();
+    refused.clear();
+    if (bytes.compare(0, 2, "\xFE\xFF") == 0) {
+        refused = "it is saved as UTF-16 big-endian: save it as ANSI, UTF-8 or UTF-16 LE first";
+        return false;
+    }
+    if (bytes.compare(0, 2, "\xFF\xFE") == 0) {
+        std::string text;
+        if (!Utf16ToUtf8(bytes, 2, text)) {
+            refused = "it is saved as UTF-16 but is not whole: it could not be written back as "
+                      "it was";
+            return false;
+        }
+        edited = "\xFF\xFE" + Utf8ToUtf16(WithSettings(text, changes));
+        return true;
+    }
+    edited = WithSettings(HasUtf8Mark(bytes) ? bytes.substr(3) : bytes, changes);
+    return true;
+}
 
 std::string WithSettings(const std::string& text,
                          const std::vector<std::pair<std::string, std::string>>& changes) {

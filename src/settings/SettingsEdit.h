@@ -16,3 +16,16 @@
 // without a Settings section gets one at its end.
 std::string WithSettings(const std::string& text,
                          const std::vector<std::pair<std::string, std::string>>& changes);
+
+// A whole settings file's bytes with `changes` set, as WithSettings does, in the file's own
+// encoding: ANSI or UTF-8 as bytes; UTF-16LE with its byte-order mark, which Windows' profile
+// functions read, as UTF-16LE. A UTF-8 byte-order mark, which those functions are not
+// documented to read, is dropped, every other byte kept. False, with `refused` saying why and
+// nothing to write, for a file it cannot edit without loss (UTF-16 big-endian, or UTF-16LE
+// that is not whole).
+bool EditSettingsBytes(const std::string& bytes,
+                       const std::vector<std::pair<std::string, std::string>>& changes,
+                       std::string& edited, std::string& refused);
+
+// Whether the file starts with a UTF-8 byte-order mark (Notepad's "UTF-8 with BOM").
+bool HasUtf8Mark(const std::string& bytes);

@@ -1,11 +1,13 @@
 #pragma once
 
-#include <cstddef>
+#include "shared/VersionResource.h"
 
-// Reads string `key` ("ProductName", "ProductVersion") of the version resource of the file at
-// `path`, mapped as data: none of its code runs, and nothing it imports is loaded. Kernel32
-// alone. False when the file has no such string.
-bool ReadFileVersionString(const wchar_t* path, const char* key, char* text, std::size_t capacity);
+// Whose the file at `path` is, by its version resource, never its name. Its bytes are read as
+// data: none of its code runs, and nothing it imports is loaded. Kernel32 alone.
+struct FileOwnership {
+    FileOwner owner;
+    char version[24];       // a StickShift file's ProductVersion
+    const char* cannotTell; // with FileCannotTell, why: "another program holds it open"
+};
 
-// Whether the file at `path` is a StickShift build, by its version resource, never its name.
-bool IsStickShiftFile(const wchar_t* path);
+FileOwnership ReadFileOwnership(const wchar_t* path);

@@ -1,5 +1,9 @@
 #include "shared/VersionResource.h"
 
+#include <cstring>
+
+#include "shared/PeImage.h"
+
 namespace {
 
 unsigned Word(const unsigned char* bytes, std::size_t offset) {
@@ -63,7 +67,80 @@ bool FindString(const unsigned char* bytes, std::size_t offset, std::size_t end,
     return false;
 }
 
+enum Lookup { Found, Absent, Malformed };
+
+// Entry `id` (0: the first) of the resource directory at `directory`, among those named by
+// number; `target` gets where it points. Offsets in the resource tree count from `root`.
+Lookup FindResourceEntry(const PeImage& image, std::size_t root, std::size_t directory, unsigned id,
+                         bool subdirectory, std::size_t& target) {
+    std::uint64_t named, numbered;
+    if (!PeRead(image, directory + 12, 2, named) || !PeRead(image, directory + 14, 2, numbered))
+        return Malformed;
+    for (std::size_t i = named; i < named + numbered; ++i) {
+        std::uint64_t name, data;
+        if (!PeRead(image, directory + 16 + 8 * i, 4, name) ||
+            !PeRead(image, directory + 20 + 8 * i, 4, data))
+            return Malformed;
+        if (id != 0 && (name & 0xFFFF) != id)
+            continue;
+        if (((data & 0x80000000) != 0) != subdirectory)
+            return Malformed;
+        target = root + static_cast<std::size_t>(data & 0x7FFFFFFF);
+        return Found;
+    }
+    return Absent;
+}
+
 } // namespace
+
+FileOwner ReadFileOwner(const unsigned char* bytes, std::size_t size, char* version,
+                        std::size_t capacity) {
+    if (capacity > 0)
+        version[0] = '\0';
+    PeImage image;
+    switch (ReadPeHeaders(bytes, size, image)) {
+    case PeNotAProgram:
+        return FileNotStickShift;
+    case PeCutShort:
+        return FileCannotTell;
+    case PeHeadersRead:
+        break;
+    }
+    // The resources, if any; in them the version resource (type 16, VS_VERSION_INFO 1).
+    std::uint64_t rva = 0;
+    if (image.directoryCount > 2 && !PeRead(image, image.directories + 16, 4, rva))
+        return FileCannotTell;
+    if (rva == 0)
+        return FileNotStickShift;
+    const std::size_t root = PeDirectory(image, 2);
+    if (root == 0)
+        return FileCannotTell;
+    // Three levels: type, name, language; the language's entry points to the data.
+    std::size_t names = 0, languages = 0, entry = 0;
+    Lookup lookup = FindResourceEntry(image, root, root, 16, true, names);
+    if (lookup == Found)
+        lookup = FindResourceEntry(image, root, names, 1, true, languages);
+    if (lookup == Found)
+        lookup = FindResourceEntry(image, root, languages, 0, false, entry);
+    if (lookup != Found)
+        return lookup == Absent ? FileNotStickShift : FileCannotTell;
+    std::uint64_t dataRva, dataSize;
+    if (!PeRead(image, entry, 4, dataRva) || !PeRead(image, entry + 4, 4, dataSize))
+        return FileCannotTell;
+    const std::size_t data = PeFileOffset(image, dataRva);
+    if (data == 0 || data > size || dataSize > size - data)
+        return FileCannotTell;
+    char product[16];
+    if (!ReadVersionString(bytes + data, static_cast<std::size_t>(dataSize), "ProductName", product,
+                           sizeof product) ||
+        std::strcmp(product, "StickShift") != 0)
+        return FileNotStickShift;
+    if (!ReadVersionString(bytes + data, static_cast<std::size_t>(dataSize), "ProductVersion",
+                           version, capacity) &&
+        capacity > 0)
+        version[0] = '\0';
+    return FileStickShift;
+}
 
 bool ReadVersionString(const unsigned char* resource, std::size_t size, const char* key, char* text,
                        std::size_t capacity) {

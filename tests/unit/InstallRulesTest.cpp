@@ -17,11 +17,15 @@ InstallFacts Game() {
 }
 
 FolderFile Copy(const char* name, const char* version = "1.4.0") {
-    return {name, true, version, "", false};
+    return {name, true, version, "", false, "", false};
 }
 
 FolderFile Foreign(const char* name) {
-    return {name, false, "", "", false};
+    return {name, false, "", "", false, "", false};
+}
+
+FolderFile Untold(const char* name) {
+    return {name, false, "", "", false, "another program holds it open", false};
 }
 
 std::string Steps(const InstallPlan& plan) {
@@ -106,7 +110,7 @@ TEST(InstallRules, WhatInstallingIntoAFolderDoes) {
          "passes every XInput call on to it"},
         {"an earlier StickShift-original with the same file: replaced",
          [](InstallFacts& f) {
-             f.files = {{"xinput1_3.dll", false, "", "", true}};
+             f.files = {{"xinput1_3.dll", false, "", "", true, "", false}};
              f.originals = {"xinput1_3.dll"};
          },
          PlanReady, 64, "write xinput1_3.dll, write ini stickshift.ini", "the game's check"},
@@ -131,9 +135,19 @@ TEST(InstallRules, WhatInstallingIntoAFolderDoes) {
          "write xinput1_3.dll, write ini stickshift.ini", "only as administrator"},
         {"a file in the way that the game has loaded",
          [](InstallFacts& f) {
-             f.files = {{"xinput1_3.dll", true, "1.4.0", "Game.exe", false}};
+             f.files = {{"xinput1_3.dll", true, "1.4.0", "Game.exe", false, "", true}};
          },
          PlanRefused, 64, "", "close Game.exe first"},
+        {"a file in use by a program that cannot be named (another bitness, elevated)",
+         [](InstallFacts& f) {
+             f.files = {{"xinput1_3.dll", true, "1.4.0", "", false, "", true}};
+         },
+         PlanRefused, 64, "", "A running program has loaded xinput1_3.dll: close the game"},
+        {"a file that cannot be told StickShift's or not: refused, not taken for another's",
+         [](InstallFacts& f) {
+             f.files = {Copy("xinput1_4.dll"), Untold("xinput1_3.dll")};
+         },
+         PlanRefused, 64, "", "Cannot tell whether xinput1_3.dll is StickShift's: another"},
         {"not a program", [](InstallFacts& f) { f.isProgram = false; }, PlanRefused, 0, "",
          "is not a Windows program"},
         {"another processor", [](InstallFacts& f) { f.bits = 0; }, PlanRefused, 0, "",
@@ -178,9 +192,14 @@ TEST(InstallRules, RemovingTakesOnlyStickShiftsOwnAndPutsBackWhatItKeptAside) {
          PlanReady, "delete xinput1_3.dll"},
         {"nothing of StickShift's", [](InstallFacts& f) { f.files = {Foreign("xinput1_3.dll")}; },
          PlanNothingToDo, ""},
+        {"a file that cannot be told: refused, not \"no copy\"",
+         [](InstallFacts& f) {
+             f.files = {Copy("xinput1_4.dll"), Untold("xinput1_3.dll")};
+         },
+         PlanRefused, ""},
         {"a copy in use",
          [](InstallFacts& f) {
-             f.files = {{"xinput1_3.dll", true, "1.5.0", "Game.exe", false}};
+             f.files = {{"xinput1_3.dll", true, "1.5.0", "Game.exe", false, "", true}};
          },
          PlanRefused, ""},
     };

@@ -52,19 +52,25 @@ TEST_F(Install, PutsTheCopyBesideAnyModThereAndTakesItOutAgain) {
         const char* copyOf;  // the no-loader form of this architecture, x64 or x86
         bool runs;           // this build can run the game
         int installs;
+        bool heldOpen; // removing while the game runs on the copy: refused, nothing changed
     } cases[] = {
         {"a 64-bit program that imports xinput1_3.dll",
          Is64Bit ? ExeFolder() + "\\Game_xinput1_3.exe"
                  : ExeFolder() + "\\..\\..\\windows\\tests\\Game_xinput1_3.exe",
-         "", "x64", Is64Bit, 1},
+         "", "x64", Is64Bit, 1, false},
         {"a 32-bit one: the 32-bit copy",
          Is64Bit ? ExeFolder() + "\\..\\..\\windows-x86\\tests\\Game_xinput1_3.exe"
                  : ExeFolder() + "\\Game_xinput1_3.exe",
-         "", "x86", !Is64Bit, 1},
+         "", "x86", !Is64Bit, 1, false},
         {"over another mod's xinput1_3.dll, which finds its library by its own name",
-         ExeFolder() + "\\Game_xinput1_3.exe", testController, Is64Bit ? "x64" : "x86", true, 1},
+         ExeFolder() + "\\Game_xinput1_3.exe", testController, Is64Bit ? "x64" : "x86", true, 1,
+         false},
         {"installed twice, then removed", ExeFolder() + "\\Game_xinput1_3.exe", "",
-         Is64Bit ? "x64" : "x86", false, 2},
+         Is64Bit ? "x64" : "x86", false, 2, false},
+        // For the 32-bit tool, a game of another bitness, whose modules it cannot list.
+        {"while the 64-bit game runs on its copy",
+         ExeFolder() + (Is64Bit ? "" : "\\..\\..\\windows\\tests") + "\\Game_xinput1_3.exe", "",
+         "x64", false, 1, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -101,7 +107,21 @@ TEST_F(Install, PutsTheCopyBesideAnyModThereAndTakesItOutAgain) {
             PlaceLeftStick(0, 0, false);
         }
 
+        if (c.heldOpen) {
+            const HANDLE running = StartChild("300", game);
+            ASSERT_NE(running, nullptr);
+            Sleep(1000);
+            EXPECT_EQ(Probe("--uninstall", game, output), 1u) << output;
+            EXPECT_NE(output.find(" first. Nothing was changed."), std::string::npos) << output;
+            EXPECT_EQ(ReadFileBytes(folder + "\\xinput1_3.dll"),
+                      ReadFileBytes(package + "x64\\no-loader\\xinput1_3.dll"));
+            EXPECT_TRUE(Exists(folder + "\\StickShift.ini"));
+            EXPECT_FALSE(Exists(folder + "\\xinput1_3.dll.stickshift-old"));
+            DWORD exitCode = 1;
+            EXPECT_TRUE(AwaitChild(running, 20000, exitCode));
+        }
         ASSERT_EQ(Probe("--uninstall", game, output), 0u) << output;
+        EXPECT_NE(output.find("Done."), std::string::npos) << output;
         EXPECT_EQ(ReadFileBytes(folder + "\\xinput1_3.dll"), c.foreign) << "put back byte for byte";
         EXPECT_EQ(Exists(folder + "\\xinput1_3.dll"), !c.foreign.empty());
         EXPECT_FALSE(Exists(folder + "\\StickShift-original"));

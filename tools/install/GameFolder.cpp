@@ -93,6 +93,30 @@ std::vector<std::pair<std::wstring, std::wstring>> LoadedModules() {
     return loaded;
 }
 
+// Whether a running program has the file loaded, asked of the file itself, so whatever the
+// bitness or the rights of that program: Windows refuses to mark a mapped image for deletion
+// (renaming one succeeds, so proves nothing). Where the mark takes, it is cleared at once.
+bool LoadedByAProgram(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY))
+        return false; // a read-only file refuses the mark too
+    const HANDLE file =
+        CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_SHARING_VIOLATION;
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    const bool marked = SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                                   sizeof disposition) != FALSE;
+    const bool refused = !marked && GetLastError() == ERROR_ACCESS_DENIED;
+    if (marked) {
+        disposition.DeleteFile = FALSE;
+        SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+    }
+    CloseHandle(file);
+    return refused;
+}
+
 // Engines' shipping builds in the folders below, a few levels deep.
 void FindShippingBuilds(const std::wstring& folder, const std::wstring& below, int depth,
                         std::vector<std::string>& found) {
@@ -174,14 +198,17 @@ InstallFacts GatherInstallFacts(const std::wstring& program, const std::wstring&
         if (!EndsWith(name, L".dll"))
             continue;
         if (IsXInputFileName(name) || name == L"stickshift.dll") {
-            FolderFile file = {Utf8(name), IsStickShiftFile(path.c_str()), "", "", false};
-            char version[32];
-            if (file.stickShift &&
-                ReadFileVersionString(path.c_str(), "ProductVersion", version, sizeof version))
-                file.version = version;
+            const FileOwnership owner = ReadFileOwnership(path.c_str());
+            FolderFile file = {Utf8(name),    owner.owner == FileStickShift,
+                               owner.version, "",
+                               false,         owner.cannotTell != nullptr ? owner.cannotTell : "",
+                               false};
+            // Named where the snapshot can see the program (not one of another bitness, nor
+            // one run as administrator).
             for (const auto& module : loaded)
                 if (module.first == Lower(path))
                     file.loadedBy = Utf8(module.second);
+            file.inUse = !file.loadedBy.empty() || LoadedByAProgram(path);
             file.sameAsOriginal = SameBytes(path, originals + L"\\" + name);
             facts.files.push_back(file);
         } else {
@@ -247,6 +274,22 @@ bool Undo(const Done& done) {
     }
 }
 
+// Files set aside by an earlier run that could not delete them: deleted first. Those that
+// still cannot be are returned.
+std::vector<std::wstring> DeleteLeftovers(const std::wstring& folder) {
+    std::vector<std::wstring> left;
+    WIN32_FIND_DATAW entry;
+    const HANDLE search = FindFirstFileW((folder + L"\\*.stickshift-old").c_str(), &entry);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry)) {
+        const std::wstring path = folder + L"\\" + entry.cFileName;
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !DeleteFileW(path.c_str()))
+            left.push_back(path);
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    return left;
+}
+
 } // namespace
 
 CarryOutResult CarryOutPlan(const InstallPlan& plan, const std::wstring& program,
@@ -256,6 +299,7 @@ CarryOutResult CarryOutPlan(const InstallPlan& plan, const std::wstring& program
     const std::wstring originals = folder + L"\\" + OriginalFolder;
     std::vector<Done> journal;
     std::vector<std::wstring> setAside; // deleted once everything has gone through
+    std::vector<std::wstring> leftovers = DeleteLeftovers(folder);
     const auto rename = [&](const std::wstring& from, const std::wstring& to) {
         if (!MoveFileExW(from.c_str(), to.c_str(), 0))
             return false;
@@ -266,6 +310,7 @@ CarryOutResult CarryOutPlan(const InstallPlan& plan, const std::wstring& program
     const auto putAside = [&](const std::wstring& path) {
         const std::wstring aside = path + L".stickshift-old";
         DeleteFileW(aside.c_str()); // left by an earlier run that was cut short
+        leftovers.erase(std::remove(leftovers.begin(), leftovers.end(), aside), leftovers.end());
         if (!rename(path, aside))
             return false;
         setAside.push_back(aside);
@@ -274,7 +319,7 @@ CarryOutResult CarryOutPlan(const InstallPlan& plan, const std::wstring& program
     const auto write = [&](const std::wstring& source, const std::wstring& target) {
         // Only a StickShift copy, or a file kept byte for byte in StickShift-original, is
         // written over.
-        if (Exists(target) && !IsStickShiftFile(target.c_str()) &&
+        if (Exists(target) && ReadFileOwnership(target.c_str()).owner != FileStickShift &&
             !SameBytes(target, originals + L"\\" + NameOf(target)))
             return false;
         const std::wstring temporary = target + L".stickshift-new";
@@ -308,7 +353,7 @@ CarryOutResult CarryOutPlan(const InstallPlan& plan, const std::wstring& program
             break;
         case DeleteCopy:
             // Told again by its version resource, never by its name alone.
-            ok = IsStickShiftFile(path.c_str()) && putAside(path);
+            ok = ReadFileOwnership(path.c_str()).owner == FileStickShift && putAside(path);
             break;
         case PutBackOriginal:
             ok = rename(originals + L"\\" + name, path);
@@ -334,8 +379,12 @@ CarryOutResult CarryOutPlan(const InstallPlan& plan, const std::wstring& program
     }
     if (ok) {
         for (const std::wstring& aside : setAside)
-            DeleteFileW(aside.c_str());
-        return CarriedOut;
+            if (!DeleteFileW(aside.c_str()))
+                leftovers.push_back(aside);
+        for (const std::wstring& left : leftovers)
+            said += (said.empty() ? "" : "\n") + std::string("Left behind, to delete once ") +
+                    "nothing holds it (an antivirus, say): " + Utf8(left);
+        return leftovers.empty() ? CarriedOut : NotWhollyDone;
     }
     const DWORD error = GetLastError();
     said = "Could not change " + Utf8(failedAt) + " (error " + std::to_string(error) + ").";
@@ -346,7 +395,7 @@ CarryOutResult CarryOutPlan(const InstallPlan& plan, const std::wstring& program
             said += "\nLeft as it is: " + Utf8(done->path);
         }
     }
-    return putBack ? FailedAndPutBack : FailedNotPutBack;
+    return putBack ? FailedAndPutBack : NotWhollyDone;
 }
 
 std::wstring NoLoaderSource(const std::wstring& tool, unsigned bits) {
@@ -477,10 +526,13 @@ void StopWatching(WatchedCopy& copy) {
 }
 
 bool WriteSettingsFile(const std::wstring& path,
-                       const std::vector<std::pair<std::string, std::string>>& changes) {
+                       const std::vector<std::pair<std::string, std::string>>& changes,
+                       std::string& refused) {
     bool read;
     const std::string before = ReadWhole(path, read);
-    const std::string after = WithSettings(read ? before : std::string(), changes);
+    std::string after;
+    if (!EditSettingsBytes(read ? before : std::string(), changes, after, refused))
+        return false;
     // Written beside it and renamed into place, so that a copy never reads half a file.
     const std::wstring temporary = path + L".stickshift-new";
     const HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

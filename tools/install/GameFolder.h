@@ -29,13 +29,14 @@ InstallPlan PlanInstallFollowingLauncher(std::wstring& program, const std::wstri
 enum CarryOutResult {
     CarriedOut = 0,
     FailedAndPutBack = 1,
-    FailedNotPutBack = 3,
+    NotWhollyDone = 3, // failed and not wholly put back, or files set aside left: `said` names them
 };
 
 // Carries out `plan` in the folder of `program`, with the no-loader form at `copySource` and
 // the sample at `sampleIni`. New files are written under a temporary name and renamed into
 // place, and a failure puts back every change already made. `said` gets a line for a failure,
-// and for whatever could not be put back.
+// for whatever could not be put back, and for each file set aside that could not be deleted,
+// now or by an earlier run (each run deletes those first).
 CarryOutResult CarryOutPlan(const InstallPlan& plan, const std::wstring& program,
                             const std::wstring& copySource, const std::wstring& sampleIni,
                             std::string& said);
@@ -72,9 +73,11 @@ WatchedCopy WatchActingCopy(unsigned long processId);
 void StopWatching(WatchedCopy& copy);
 
 // Writes `changes` into the settings file at `path` (made if missing), changing only their
-// lines, through a file beside it renamed into place. False when it cannot be written.
+// lines, in the file's own encoding, through a file beside it renamed into place. False when it
+// cannot be written; `refused` then says why where the file's text cannot be edited without loss.
 bool WriteSettingsFile(const std::wstring& path,
-                       const std::vector<std::pair<std::string, std::string>>& changes);
+                       const std::vector<std::pair<std::string, std::string>>& changes,
+                       std::string& refused);
 
 // Asks every running copy that reads the settings file at `settingsPath` to apply it, waits up
 // to a second for them, and says which did.

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "GameFolder.h"
+#include "settings/SettingsEdit.h"
 #include "shared/SharedValues.h"
 #include "watcher/KeyDecision.h"
 
@@ -22,6 +23,18 @@ std::string Line(const char* format, ...) {
 
 double Percent(std::int32_t stickUnits) {
     return stickUnits / 32767.0 * 100.0;
+}
+
+std::string FirstBytes(const wchar_t* path) {
+    char bytes[3] = {};
+    DWORD read = 0;
+    const HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        ReadFile(file, bytes, sizeof bytes, &read, nullptr);
+        CloseHandle(file);
+    }
+    return std::string(bytes, read);
 }
 
 } // namespace
@@ -58,6 +71,11 @@ const char* DirectionLabel() {
 
 std::vector<std::string> SettingsSurprises(const wchar_t* settingsPath, UnusableSettings unusable) {
     std::vector<std::string> lines;
+    // Wine reads such a file, so nothing run here shows what Windows does with it.
+    if (HasUtf8Mark(FirstBytes(settingsPath)))
+        lines.push_back("The file is saved as UTF-8 with BOM: Windows may read none of its "
+                        "settings (save it as ANSI or UTF-8 without BOM; a save here drops the "
+                        "mark)");
     const auto text = [settingsPath](const wchar_t* key) {
         return Utf8(ValueText(settingsPath, key));
     };

@@ -170,11 +170,16 @@ void PrintNoLoaderCopiesBeside(const wchar_t (&probePath)[ModulePathCapacity]) {
         BuildSettingsPath(probePath, path, name);
         if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
             continue;
-        std::printf(IsStickShiftFile(path)
-                        ? "Beside the probe: %ls, StickShift's no-loader form\n"
-                        : "Beside the probe: %ls, not StickShift (the game's own, "
-                          "or another mod's)\n",
-                    name);
+        const FileOwnership file = ReadFileOwnership(path);
+        if (file.owner == FileStickShift)
+            std::printf("Beside the probe: %ls, StickShift's no-loader form\n", name);
+        else if (file.owner == FileNotStickShift)
+            std::printf("Beside the probe: %ls, not StickShift (the game's own, or another "
+                        "mod's)\n",
+                        name);
+        else
+            std::printf("Beside the probe: %ls, which cannot be told StickShift's or not: %s\n",
+                        name, file.cannotTell);
     }
 }
 
@@ -284,9 +289,10 @@ int InstallOrRemove(const wchar_t* path, bool install, bool carryOut, bool despi
         CarryOutPlan(plan, program, NoLoaderSource(tool, plan.bits), sample, said);
     if (!said.empty())
         std::printf("%s\n", ConsoleText(Wide(said).c_str()).c_str());
-    std::printf("%s\n", result == CarriedOut         ? "Done."
-                        : result == FailedAndPutBack ? "Everything was put back as it was."
-                                                     : "Not everything could be put back.");
+    std::printf("%s\n", result == CarriedOut ? "Done."
+                        : result == FailedAndPutBack
+                            ? "Everything was put back as it was."
+                            : "Not wholly done: what is left is said above.");
     return result;
 }
 
@@ -366,8 +372,10 @@ int SetSettings(const std::vector<std::wstring>& assignments, const wchar_t* set
         }
         settingsPath = copies.front().settingsPath;
     }
-    if (!WriteSettingsFile(settingsPath, changes)) {
-        std::printf("Cannot write %s\n", ConsoleText(settingsPath.c_str()).c_str());
+    std::string refused;
+    if (!WriteSettingsFile(settingsPath, changes, refused)) {
+        std::printf("Cannot write %s%s%s\n", ConsoleText(settingsPath.c_str()).c_str(),
+                    refused.empty() ? "" : ": ", refused.c_str());
         return 2;
     }
     std::printf("Wrote %s\n", ConsoleText(settingsPath.c_str()).c_str());

@@ -112,14 +112,17 @@ void CarryOut(const InstallPlan& plan, bool install) {
             GetExitCodeProcess(run.hProcess, &exitCode);
             CloseHandle(run.hProcess);
         }
-        outcome = exitCode == CarriedOut ? L"Done." : L"Not done: nothing was changed.";
+        outcome = exitCode == CarriedOut ? L"Done."
+                  : exitCode == NotWhollyDone
+                      ? L"Not wholly done: run it again to see what is left."
+                      : L"Not done: nothing was changed.";
     } else {
         const CarryOutResult result =
             CarryOutPlan(plan, Program, NoLoaderSource(ToolPath(), Install.bits),
                          SampleSettings(ToolPath()), said);
         outcome = result == CarriedOut         ? L"Done."
                   : result == FailedAndPutBack ? L"Everything was put back as it was."
-                                               : L"Not everything could be put back.";
+                                               : L"Not wholly done: what is left is said below.";
     }
     ShowPlanFor(Program);
     const std::wstring text = (install ? L"Installed: " : L"Removed: ") + outcome + L"\r\n" +

@@ -242,8 +242,10 @@ void Save() {
         SetText(TuneStatus, L"Nothing to save: the file holds these settings.");
         return;
     }
-    if (!WriteSettingsFile(path, changes)) {
-        SetText(TuneStatus, L"Cannot write " + path);
+    std::string refused;
+    if (!WriteSettingsFile(path, changes, refused)) {
+        SetText(TuneStatus,
+                L"Cannot write " + path + (refused.empty() ? L"" : L": ") + Wide(refused) + L".");
         return;
     }
     std::wstring said = L"Saved " + path + L".";
