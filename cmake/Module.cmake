@@ -67,6 +67,7 @@ add_custom_target(XInputImportLib DEPENDS ${XINPUT_IMPORT_LIB})
 add_library(StickShiftCommon STATIC
     src/settings/LoadSettings.cpp
     src/shared/SharedValues.cpp
+    src/watcher/DecisionNow.cpp
     src/shared/ProcessRecord.cpp
     src/shared/StickShiftFile.cpp
     src/shortcuts/SystemShortcuts.cpp

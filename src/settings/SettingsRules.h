@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "shared/HoldableKey.h"
+#include "shared/PathCapacity.h"
 
 // What the settings file holds and how its values become thresholds, free of any platform
 // call so that it is shared by the module, its companion tools and the tests.
@@ -37,12 +38,6 @@ constexpr std::int32_t DefaultOnlyWhenFocusedFor(KeyMode mode) {
 // The settings file that the no-loader form reads beside itself, whichever of XInput's names it
 // bears, and that StickShiftProbe reads beside itself.
 constexpr const wchar_t* SharedSettingsFileName = L"StickShift.ini";
-
-// The module path is fetched into MAX_PATH characters, which may come back without a
-// terminator when the platform cut the path short. The settings path may swap the extension
-// for ".ini", so it needs four more.
-constexpr std::size_t ModulePathCapacity = 260;
-constexpr std::size_t SettingsPathCapacity = ModulePathCapacity + 4;
 
 // The key and mode values are read into this many characters. A value that fills them may have
 // been cut short, so it names nothing.

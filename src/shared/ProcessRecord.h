@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "settings/SettingsRules.h"
+#include "shared/PathCapacity.h"
 
 // What every StickShift copy in one process shares, in a small named mapping,
 // "Local\StickShift.<process id>": which copy acts, and what the no-loader copies learn from the

@@ -8,7 +8,3 @@ bool OnlyWhenFocused = false;
 KeyMode Mode = HoldMode;
 bool ForwardOnly = false;
 std::atomic<bool> Running{true};
-
-DecisionSettings DecisionSettingsNow() {
-    return {SquareThreshold(ThresholdOn), SquareThreshold(ThresholdOff), Mode, ForwardOnly};
-}

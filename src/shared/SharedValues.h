@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "shared/HoldableKey.h"
-#include "watcher/KeyDecision.h"
 
 // Thresholds in raw stick units (32767 = full scale). The built-in values hold until the
 // settings are loaded, and stay when the module cannot find its own path.
@@ -25,9 +24,6 @@ extern bool OnlyWhenFocused;
 // with the thresholds; Hold and any direction until then.
 extern KeyMode Mode;
 extern bool ForwardOnly;
-
-// What the decision compares with, from the values above as they are now.
-DecisionSettings DecisionSettingsNow();
 
 // Cleared once at detach; the watcher reads it from another thread.
 extern std::atomic<bool> Running;

@@ -5,6 +5,7 @@
 #include "shared/ModuleForm.h"
 #include "shared/ProcessRecord.h"
 #include "shared/SharedValues.h"
+#include "watcher/DecisionNow.h"
 #include "settings/LoadSettings.h"
 #include "shortcuts/SystemShortcuts.h"
 #include "watcher/KeyDecision.h"

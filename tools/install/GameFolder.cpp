@@ -10,6 +10,7 @@
 
 #include "../probe/GameProgram.h"
 #include "settings/SettingsEdit.h"
+#include "settings/SettingsRules.h"
 #include "shared/ProcessRecord.h"
 #include "shared/StickShiftFile.h"
 #include "tuning/TunedSettings.h"

@@ -23,6 +23,7 @@
 #include "settings/LoadSettings.h"
 #include "shared/StickShiftFile.h"
 #include "shared/SharedValues.h"
+#include "watcher/DecisionNow.h"
 #include "shortcuts/SystemShortcuts.h"
 #include "watcher/KeyDecision.h"
 

@@ -21,6 +21,7 @@
 #include "noloader/SystemXInput.h"
 #include "settings/LoadSettings.h"
 #include "shared/SharedValues.h"
+#include "watcher/DecisionNow.h"
 #include "watcher/KeyDecision.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "noloader/SystemXInput.h"
 #include "settings/LoadSettings.h"
 #include "shared/SharedValues.h"
+#include "watcher/DecisionNow.h"
 #include "tuning/TunedSettings.h"
 #include "watcher/KeyDecision.h"
 

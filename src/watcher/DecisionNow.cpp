@@ -1,0 +1,7 @@
+#include "watcher/DecisionNow.h"
+
+#include "shared/SharedValues.h"
+
+DecisionSettings DecisionSettingsNow() {
+    return {SquareThreshold(ThresholdOn), SquareThreshold(ThresholdOff), Mode, ForwardOnly};
+}
