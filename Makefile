@@ -25,6 +25,16 @@ bench: native-tests module module-x86 run-deps
 		--gtest_filter='KeyDecisionProperty.*'
 	build/native/tests/fuzz/FuzzSettingsRules -max_total_time=180 -print_final_stats=1 \
 		-artifact_prefix=build/
+	@# The readers of game files and the settings editor, from their seeds: the closing DONE line
+	@# gives the edges covered (cov), and the final stats the executions.
+	@for target in FuzzFileReaders FuzzSettingsEdit; do \
+		mkdir -p build/native/tests/fuzz/$$target-corpus; \
+		build/native/tests/fuzz/$$target -max_total_time=120 -print_final_stats=1 \
+			-artifact_prefix=build/ build/native/tests/fuzz/$$target-corpus \
+			tests/fuzz/seeds/$$target >build/$$target.log 2>&1; status=$$?; \
+		echo "$$target:"; grep -E 'DONE|stat::number_of_executed_units' build/$$target.log; \
+		[ $$status -eq 0 ] || { tail -n 40 build/$$target.log; exit 1; }; \
+	done
 	STICKSHIFT_SOAK_SECONDS=60 ctest --preset windows -R '^Soak\.' --verbose
 	sh cmake/run-bench.sh build/windows build/bench.json
 

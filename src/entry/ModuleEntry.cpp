@@ -50,7 +50,10 @@ void OnModuleAttach(HMODULE module) {
     if (StaysLoadedOnceActing)
         GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                            reinterpret_cast<LPCWSTR>(module), &pinned);
+    // Saves asked until now are in the file as it is read: the watcher applies only later ones.
+    const LONG savesRead = ThisProcessRecord->savesAsked;
     LoadSettings(module, SettingsFileName); // the watcher reads the thresholds as it starts
+    InterlockedExchange(&ThisProcessRecord->savesApplied, savesRead);
     PublishSettingsPath(LoadedSettingsPath);
     PublishSettingsInUse();
     WatcherWork = CreateThreadpoolWork(RunStickWatcher, nullptr, nullptr);

@@ -178,16 +178,20 @@ std::string WithSettings(const std::string& text,
         if (replaced)
             continue;
         const std::string keyLine = change.first + "=" + change.second + lineEnd;
+        // A file that ends in half a line end, a CR alone, has it completed.
+        const auto ending = [&result, &lineEnd](std::size_t at) {
+            return at > 0 && result[at - 1] == '\r' ? std::string("\n") : lineEnd;
+        };
         if (insertAt == std::string::npos) {
             if (!result.empty() && result.back() != '\n')
-                result += lineEnd;
+                result += ending(result.size());
             result += "[Settings]" + lineEnd + keyLine;
         } else {
             // The section's last line may end the file without a line end.
             const bool ended = insertAt > 0 && result[insertAt - 1] == '\n';
-            result.insert(insertAt,
-                          ended ? keyLine
-                                : lineEnd + keyLine.substr(0, keyLine.size() - lineEnd.size()));
+            result.insert(insertAt, ended ? keyLine
+                                          : ending(insertAt) +
+                                                keyLine.substr(0, keyLine.size() - lineEnd.size()));
         }
     }
     return result;

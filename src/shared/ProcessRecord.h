@@ -54,6 +54,11 @@ struct ProcessRecord {
     } settingsInUse;
     // The settings file the acting copy reads, written once as it starts.
     wchar_t settingsPath[SettingsPathCapacity];
+    // From 1.6.1: saves asked that the acting copy could not apply, counted; the number of the
+    // last of them, as savesAsked counted it; and why (a SaveFailure), written before that.
+    volatile LONG savesFailed;
+    volatile LONG lastSaveFailed;
+    volatile LONG saveFailure;
 };
 static_assert(offsetof(ProcessRecord, padButtonState) == 8 &&
                   offsetof(ProcessRecord, padController) == 16 &&
@@ -61,9 +66,17 @@ static_assert(offsetof(ProcessRecord, padButtonState) == 8 &&
               "older copies read these fields where they are");
 static_assert(sizeof(ProcessRecord) <= 4096, "the record fits its page");
 
-// 3: 1.6.0's; 2: 1.4.1's 32 bytes; 1: 1.4.0's 24 bytes; 0: 1.3.x's 8 bytes.
-constexpr LONG ProcessRecordLayoutVersion = 3;
+// 4: 1.6.1's; 3: 1.6.0's; 2: 1.4.1's 32 bytes; 1: 1.4.0's 24 bytes; 0: 1.3.x's 8 bytes. A
+// tool tells which fields a record holds by this alone: each copy maps the page whole.
+constexpr LONG ProcessRecordLayoutVersion = 4;
 constexpr LONG SavesLayoutVersion = 3; // the first layout with the saves and the last turn
+constexpr LONG SaveFailuresLayoutVersion = 4;
+
+// Why a save asked was not applied, after a second of trying.
+enum SaveFailure : LONG {
+    SaveFileUnreadable = 1, // the settings file could not be opened
+    SaveKeyNotLetGo = 2,    // the key held for the old settings could not be let go
+};
 // The mapping's size from 1.4.1 on: a page, room for the record to grow.
 constexpr std::size_t ProcessRecordMappingSize = 4096;
 

@@ -102,17 +102,20 @@ LoadedSettings SettingsNow() {
             OnlyWhenFocused, Mode,         ForwardOnly};
 }
 
+// Not applied yet: tried again at the next turn.
+constexpr LONG SaveNotYet = -1;
+
 // A save a tool asked for: reads every setting again from the file. A changed key or controller
 // first lets go of the key down, and the new settings take effect only once that went through.
-// False to try again at the next turn: the file could not be opened (an editor may be writing
-// it) or the release was refused. After a second of that, the settings stay as they are.
-bool ApplySavedSettings(DecisionSettings& settings, ULONGLONG& firstTry) {
+// 0 when applied; SaveNotYet while the file cannot be opened (an editor may be writing it) or
+// the release is refused; after a second of that, the SaveFailure, the settings as they were.
+LONG ApplySavedSettings(DecisionSettings& settings, ULONGLONG& firstTry) {
     const ULONGLONG now = GetTickCount64();
     if (firstTry == 0)
         firstTry = now;
     const bool late = now - firstTry >= 1000;
     if (!SettingsFileOpens())
-        return late;
+        return late ? SaveFileUnreadable : SaveNotYet;
     const LoadedSettings before = SettingsNow();
     LoadSettingsFromFile(LoadedSettingsPath);
     LookUpHeldKeyScanCode();
@@ -127,7 +130,7 @@ bool ApplySavedSettings(DecisionSettings& settings, ULONGLONG& firstTry) {
         OnlyWhenFocused = before.onlyWhenFocused;
         Mode = before.mode;
         ForwardOnly = before.forwardOnly;
-        return late;
+        return late ? SaveKeyNotLetGo : SaveNotYet;
     }
     // The accessibility shortcuts follow the key.
     if (HeldKey.virtualKey != before.key.virtualKey) {
@@ -135,7 +138,7 @@ bool ApplySavedSettings(DecisionSettings& settings, ULONGLONG& firstTry) {
         TurnOffShortcutsForHeldKey();
     }
     settings = DecisionSettingsNow();
-    return true;
+    return 0;
 }
 
 } // namespace
@@ -144,17 +147,24 @@ unsigned WINAPI StickWatcher(void*) {
     DecisionSettings settings = DecisionSettingsNow();
     WatchState state;
     ProcessRecord& record = *ThisProcessRecord;
-    LONG savesApplied = record.savesAsked;
-    InterlockedExchange(&record.savesApplied, savesApplied);
+    LONG savesHandled = record.savesApplied; // attach read those asked until then
     ULONGLONG firstTry = 0;
 
     while (Running) {
         const LONG savesAsked = record.savesAsked;
-        if (savesAsked != savesApplied && ApplySavedSettings(settings, firstTry)) {
-            savesApplied = savesAsked;
-            firstTry = 0;
+        const LONG outcome =
+            savesAsked != savesHandled ? ApplySavedSettings(settings, firstTry) : SaveNotYet;
+        if (outcome == 0) {
             PublishSettingsInUse();
-            InterlockedExchange(&record.savesApplied, savesApplied);
+            InterlockedExchange(&record.savesApplied, savesAsked);
+        } else if (outcome != SaveNotYet) {
+            InterlockedExchange(&record.saveFailure, outcome);
+            InterlockedExchange(&record.lastSaveFailed, savesAsked);
+            InterlockedIncrement(&record.savesFailed);
+        }
+        if (outcome != SaveNotYet) {
+            savesHandled = savesAsked;
+            firstTry = 0;
         }
         // Checked whether or not the controller answers, so that a held key goes up when the
         // player switches away during a dropout too. A game that has disabled XInput reads a

@@ -187,3 +187,19 @@ TEST_F(SettingsFile, SavedThroughTheProbeApplyWhileTheGameRuns) {
               "; my settings\r\n[Settings]\r\nThresholdOnPct = 30\r\nThresholdOffPct=20\r\n"
               "Mine=1\r\nKey=LCtrl\r\n");
 }
+
+// A save asked after the module read its file, but before its first turn (the controller library
+// still setting itself up), is applied at that turn, never taken as read already.
+TEST_F(SettingsFile, SavedBeforeTheFirstTurnApplyAtIt) {
+    Controller().firstCallSetupMs = 1500;
+    PlaceLeftStick(13107, 0); // 40 %: inside the "on" circle
+    const HMODULE module = LoadFresh("[Settings]\r\nThresholdOnPct=50\r\n");
+    std::string output;
+    DWORD exitCode = 1;
+    EXPECT_TRUE(RunProgram(ExeFolder() + "\\..\\StickShiftProbe.exe", "--set ThresholdOnPct=30",
+                           ExeFolder(), output, exitCode));
+    EXPECT_EQ(exitCode, 0u) << output;
+    ExpectNextEventWithin(false, 1, 3000);
+    Unload(module);
+    ExpectEventsNow(2);
+}

@@ -439,9 +439,10 @@ void CloseRecord(ProcessRecord* record, HANDLE mapping) {
     CloseHandle(mapping);
 }
 
+// By the layout version alone: a later copy's record is larger than this tool's, an earlier
+// one's smaller, and the page holds either whole.
 bool HasSaves(const ProcessRecord* record, bool whole) {
-    return whole && record->layoutVersion >= SavesLayoutVersion &&
-           record->layoutSize >= static_cast<LONG>(sizeof(ProcessRecord));
+    return whole && record->layoutVersion >= SavesLayoutVersion;
 }
 
 std::string SettingsInUseWords(const ProcessRecord::SettingsInUse& settings) {
@@ -557,7 +558,8 @@ std::vector<std::string> AskRunningCopiesToApply(const std::wstring& settingsPat
         HANDLE mapping;
         ProcessRecord* record;
         LONG save;
-        bool applied;
+        bool saysFailures; // a copy that counts the saves it could not apply
+        bool applied, failed;
     };
     std::vector<Asked> asked;
     for (const ActingCopy& copy : ActingCopies()) {
@@ -569,25 +571,33 @@ std::vector<std::string> AskRunningCopiesToApply(const std::wstring& settingsPat
                 : OpenRecord(copy.processId, FILE_MAP_READ | FILE_MAP_WRITE, mapping, whole,
                              refused);
         if (record != nullptr)
-            asked.push_back(
-                {copy.program, mapping, record, InterlockedIncrement(&record->savesAsked), false});
+            asked.push_back({copy.program, mapping, record,
+                             InterlockedIncrement(&record->savesAsked),
+                             record->layoutVersion >= SaveFailuresLayoutVersion, false, false});
     }
     std::vector<std::string> lines;
-    // A copy applies a save at its next turn, or within a second when the file is busy.
-    for (int wait = 0; wait < 60; ++wait) {
+    // A copy applies a save at its next turn; a busy file it tries for a second, then says so.
+    // An older copy says nothing of a save it could not apply: it is waited for a second.
+    for (int wait = 0; wait < 100; ++wait) {
         bool all = true;
         for (Asked& copy : asked) {
             copy.applied = copy.applied || copy.record->savesApplied - copy.save >= 0;
-            all = all && copy.applied;
+            copy.failed =
+                copy.failed || (copy.saysFailures && copy.record->lastSaveFailed - copy.save >= 0);
+            all = all && (copy.applied || copy.failed || (!copy.saysFailures && wait >= 60));
         }
         if (all)
             break;
         Sleep(20);
     }
     for (const Asked& copy : asked) {
-        lines.push_back(copy.program + (copy.applied ? " uses the new settings"
-                                                     : " did not take the new settings within a "
-                                                       "second"));
+        lines.push_back(copy.program +
+                        (copy.applied ? " uses the new settings"
+                         : !copy.failed
+                             ? " has not taken the new settings yet: it reads them at its next turn"
+                         : copy.record->saveFailure == SaveKeyNotLetGo
+                             ? " could not let go of the key it holds: it keeps its settings"
+                             : " could not read the file: it keeps its settings"));
         CloseRecord(copy.record, copy.mapping);
     }
     if (asked.empty())
