@@ -19,6 +19,7 @@
 #include "../install/GameFolder.h"
 #include "../install/SettingsWords.h"
 #include "GameProgram.h"
+#include "ProbeCommands.h"
 #include "noloader/SystemXInput.h"
 #include "settings/LoadSettings.h"
 #include "shared/StickShiftFile.h"
@@ -79,14 +80,6 @@ void PrintThreshold(const char* circle, std::int32_t threshold, const wchar_t* k
                 Percent(threshold), static_cast<long>(threshold), key, Source(fromFile));
 }
 
-// A text as the console shows it, in its own code page.
-std::string ConsoleText(const wchar_t* text) {
-    char converted[4 * SettingsPathCapacity] = ""; // room for any code page's longest characters
-    WideCharToMultiByte(GetConsoleOutputCP(), 0, text, -1, converted, sizeof converted, nullptr,
-                        nullptr);
-    return converted;
-}
-
 // What the module does with the optional settings.
 void PrintChoices(const wchar_t* settingsPath, bool fileFound, UnusableSettings unusable) {
     const auto fromFile = [&](const wchar_t* key, bool usable) {
@@ -131,11 +124,6 @@ void PrintShortcuts() {
                                   ? "StickShift turns it off while it is loaded, then puts it back"
                                   : "StickShift changes nothing");
     }
-}
-
-void PrintSurprises(const wchar_t* settingsPath, UnusableSettings unusable) {
-    for (const std::string& line : SettingsSurprises(settingsPath, unusable))
-        std::printf("%s\n", ConsoleText(Wide(line).c_str()).c_str());
 }
 
 // '#' up to the deflection, ':' at the "off" circle, '|' at the "on" circle.
@@ -184,208 +172,6 @@ void PrintNoLoaderCopiesBeside(const wchar_t (&probePath)[ModulePathCapacity]) {
     }
 }
 
-// --game: which architecture and which no-loader file suit the program at `path`; 2 when it is not
-// a Windows program or cannot be read.
-int DescribeGame(const wchar_t* path) {
-    const std::string shown = ConsoleText(path);
-    const HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr);
-    LARGE_INTEGER size = {};
-    const HANDLE mapping =
-        file != INVALID_HANDLE_VALUE && GetFileSizeEx(file, &size) && size.QuadPart > 0
-            ? CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr)
-            : nullptr;
-    const void* view =
-        mapping != nullptr ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0) : nullptr;
-    GameProgramFacts facts;
-    const bool program =
-        view != nullptr && ReadGameProgram(static_cast<const unsigned char*>(view),
-                                           static_cast<std::size_t>(size.QuadPart), facts);
-    if (view != nullptr)
-        UnmapViewOfFile(view);
-    if (mapping != nullptr)
-        CloseHandle(mapping);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    if (file == INVALID_HANDLE_VALUE) {
-        std::printf("Cannot read %s\n", shown.c_str());
-        return 2;
-    }
-    if (!program) {
-        std::printf("%s is not a Windows program\n", shown.c_str());
-        return 2;
-    }
-
-    std::printf("%s\n", shown.c_str());
-    // The folder of the package whose files suit it.
-    const char* arch = facts.bits == 32 && !facts.anyCpuDotNet ? "x86" : "x64";
-    if (facts.anyCpuDotNet)
-        std::printf("  a .NET program for any CPU, which runs as 64-bit on 64-bit Windows: "
-                    "StickShift's x64 files suit it\n");
-    else if (facts.bits != 0)
-        std::printf("  a %u-bit program: StickShift's %s files suit it\n", facts.bits, arch);
-    else
-        std::printf("  a program for another processor (machine 0x%04X): no StickShift build runs "
-                    "in it\n",
-                    facts.machine);
-    const char* loaded = facts.xinputDelayLoaded ? " (when it first needs it)" : "";
-    if (facts.xinput[0] == '\0') {
-        std::printf("  it imports no XInput library: it may load one itself, or read the "
-                    "controller another way.\n"
-                    "  copy %s\\no-loader\\xinput1_4.dll and xinput1_3.dll beside it, "
-                    "with StickShift.ini: only one will act.\n",
-                    arch);
-        if (size.QuadPart < 4 * 1024 * 1024)
-            std::printf("  it is small (%lld KB): it may be a launcher. Look for the real game's "
-                        "program in the folders below (for example Binaries\\Win64).\n",
-                        size.QuadPart / 1024);
-    } else if (std::strcmp(facts.xinput, "xinput1_1.dll") == 0 ||
-               std::strcmp(facts.xinput, "xinput1_2.dll") == 0) {
-        std::printf("  it imports %s%s: copy %s\\no-loader\\xinput1_3.dll beside it under that "
-                    "name, %s, with StickShift.ini\n",
-                    facts.xinput, loaded, arch, facts.xinput);
-    } else {
-        std::printf("  it imports %s%s: copy %s\\no-loader\\%s beside it, with StickShift.ini\n",
-                    facts.xinput, loaded, arch, facts.xinput);
-    }
-    return 0;
-}
-
-// --install, --uninstall and --game: the plan for the program at `path`, carried out unless
-// `carryOut` is false. The exit code: 0 done (or nothing to do), 1 refused, or failed and put
-// back, 2 not a program, 3 failed and not wholly put back.
-int InstallOrRemove(const wchar_t* path, bool install, bool carryOut, bool despiteAntiCheat) {
-    wchar_t tool[ModulePathCapacity] = L"";
-    GetModuleFileNameW(nullptr, tool, ModulePathCapacity);
-    wchar_t full[ModulePathCapacity] = L"";
-    GetFullPathNameW(path, ModulePathCapacity, full, nullptr);
-    std::wstring program = full;
-    const std::wstring sample = SampleSettings(tool);
-    InstallFacts facts;
-    const InstallPlan plan =
-        install ? PlanInstallFollowingLauncher(program, sample, StickShiftVersion, facts)
-                : PlanRemove(facts = GatherInstallFacts(program, sample));
-    std::printf("%s %s:\n", install ? "Installing into" : "Removing from",
-                ConsoleText(program.c_str()).c_str());
-    for (const std::string& line : plan.words)
-        std::printf("  %s\n", ConsoleText(Wide(line).c_str()).c_str());
-    for (const std::string& candidate : plan.candidates)
-        std::printf("    %s\n", ConsoleText(Wide(candidate).c_str()).c_str());
-    if (!facts.isProgram)
-        return 2;
-    if (!carryOut || plan.outcome == PlanNothingToDo)
-        return 0;
-    if (plan.outcome != PlanReady)
-        return 1;
-    if (plan.warnAntiCheat && !despiteAntiCheat) {
-        std::printf("Nothing was changed: add --despite-anti-cheat to go on all the same.\n");
-        return 1;
-    }
-    if (plan.needsAdministrator) {
-        std::printf("Nothing was changed: run this from an administrator's command prompt.\n");
-        return 1;
-    }
-    std::string said;
-    const CarryOutResult result =
-        CarryOutPlan(plan, program, NoLoaderSource(tool, plan.bits), sample, said);
-    if (!said.empty())
-        std::printf("%s\n", ConsoleText(Wide(said).c_str()).c_str());
-    std::printf("%s\n", result == CarriedOut ? "Done."
-                        : result == FailedAndPutBack
-                            ? "Everything was put back as it was."
-                            : "Not wholly done: what is left is said above.");
-    return result;
-}
-
-// The value `text` for the key named `key`, as the module would use it; false, saying why,
-// for a key the probe does not know or a value the module cannot use. `key`, and a key's or a
-// mode's name in `text`, become their own spelling.
-bool UsableSetting(std::wstring& key, std::wstring& text) {
-    static const wchar_t* const keys[] = {ThresholdOnKey, ThresholdOffKey, KeyNameKey,
-                                          ControllerKey,  ModeKey,         OnlyWhenFocusedKey,
-                                          ForwardOnlyKey};
-    const wchar_t* known = nullptr;
-    for (const wchar_t* candidate : keys)
-        if (CompareStringOrdinal(candidate, -1, key.c_str(), -1, TRUE) == CSTR_EQUAL)
-            known = candidate;
-    const std::string shown = ConsoleText(text.c_str());
-    if (known == nullptr) {
-        std::printf("%s is not a setting StickShift knows\n", ConsoleText(key.c_str()).c_str());
-        return false;
-    }
-    key = known;
-    wchar_t name[KeyNameCapacity] = L"";
-    lstrcpynW(name, text.c_str(), KeyNameCapacity);
-    HoldableKey heldKey;
-    KeyMode mode;
-    unsigned long index;
-    const bool number = IsWholeNumber(text.c_str());
-    if (key == KeyNameKey && (text.size() >= KeyNameCapacity || !KeyFromName(name, heldKey))) {
-        std::printf("%ls \"%s\" is not a key StickShift knows\n", known, shown.c_str());
-        return false;
-    }
-    if (key == ModeKey && (text.size() >= KeyNameCapacity || !KeyModeFromName(name, mode))) {
-        std::printf("%ls \"%s\" is not a mode StickShift knows\n", known, shown.c_str());
-        return false;
-    }
-    if (key == ControllerKey &&
-        (!number || !ControllerIndexFromNumber(std::wcstol(text.c_str(), nullptr, 10), index))) {
-        std::printf("%ls \"%s\" is not a controller from 1 to 4\n", known, shown.c_str());
-        return false;
-    }
-    if (key != KeyNameKey && key != ModeKey && !number) {
-        std::printf("%ls \"%s\" is not a number\n", known, shown.c_str());
-        return false;
-    }
-    if (key == KeyNameKey)
-        text = Wide(heldKey.name);
-    if (key == ModeKey)
-        text = Wide(KeyModeName(mode));
-    return true;
-}
-
-// --set: writes the settings into the file, as a player's editor would, and asks every running
-// copy that reads that file to apply them. Exit code 0 written, 1 refused, 2 no file to write.
-int SetSettings(const std::vector<std::wstring>& assignments, const wchar_t* settingsArgument) {
-    std::vector<std::pair<std::string, std::string>> changes;
-    for (const std::wstring& assignment : assignments) {
-        const std::size_t equals = assignment.find(L'=');
-        std::wstring key = assignment.substr(0, equals);
-        std::wstring value = equals == std::wstring::npos ? L"" : assignment.substr(equals + 1);
-        if (equals == std::wstring::npos || !UsableSetting(key, value)) {
-            std::printf("Nothing was written.\n");
-            return 1;
-        }
-        changes.push_back({Utf8(key), Utf8(value)});
-    }
-    std::wstring settingsPath;
-    if (settingsArgument != nullptr) {
-        wchar_t full[SettingsPathCapacity] = L"";
-        GetFullPathNameW(settingsArgument, SettingsPathCapacity, full, nullptr);
-        settingsPath = full;
-    } else {
-        const std::vector<ActingCopy> copies = ActingCopies();
-        if (copies.size() != 1 || copies.front().settingsPath.empty()) {
-            std::printf("%s: name the file with --settings\n",
-                        copies.empty() ? "StickShift acts in no running program"
-                                       : "StickShift acts in several programs");
-            return 2;
-        }
-        settingsPath = copies.front().settingsPath;
-    }
-    std::string refused;
-    if (!WriteSettingsFile(settingsPath, changes, refused)) {
-        std::printf("Cannot write %s%s%s\n", ConsoleText(settingsPath.c_str()).c_str(),
-                    refused.empty() ? "" : ": ", refused.c_str());
-        return 2;
-    }
-    std::printf("Wrote %s\n", ConsoleText(settingsPath.c_str()).c_str());
-    PrintSurprises(settingsPath.c_str(), LoadSettingsForTools(settingsPath.c_str()));
-    for (const std::string& line : AskRunningCopiesToApply(settingsPath))
-        std::printf("%s\n", ConsoleText(Wide(line).c_str()).c_str());
-    return 0;
-}
-
 int Usage() {
     std::fprintf(stderr, "usage: StickShiftProbe [--settings PATH] [--count N]\n"
                          "       StickShiftProbe --game PATH\n"
@@ -406,6 +192,18 @@ int Usage() {
 }
 
 } // namespace
+
+std::string ConsoleText(const wchar_t* text) {
+    char converted[4 * SettingsPathCapacity] = ""; // room for any code page's longest characters
+    WideCharToMultiByte(GetConsoleOutputCP(), 0, text, -1, converted, sizeof converted, nullptr,
+                        nullptr);
+    return converted;
+}
+
+void PrintSurprises(const wchar_t* settingsPath, UnusableSettings unusable) {
+    for (const std::string& line : SettingsSurprises(settingsPath, unusable))
+        std::printf("%s\n", ConsoleText(Wide(line).c_str()).c_str());
+}
 
 // Wide arguments, so that --settings takes a path in any folder.
 int wmain(int argc, wchar_t** argv) {

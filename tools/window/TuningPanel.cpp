@@ -1,5 +1,7 @@
 #include "TuningPanel.h"
 
+#include "TuningState.h"
+
 #include <windowsx.h>
 
 #include <algorithm>
@@ -17,23 +19,7 @@
 #include "tuning/TunedSettings.h"
 #include "watcher/KeyDecision.h"
 
-namespace {
-
-constexpr UINT_PTR TuningTimerId = 1;
-constexpr UINT TickMs = 30;
-constexpr int TargetsEveryTicks = 33; // the running games looked for again about once a second
-constexpr int PictureSize = 320;      // in 96-dpi units, as the snapshot's
-constexpr std::size_t TrailLength = 12;
-
-// A settings file the panel can tune: the one a running game's acting copy reads, or the one in
-// a game's folder.
-struct TuneTarget {
-    std::wstring label;
-    std::wstring settingsPath;
-    unsigned long processId; // 0 for a game's folder
-    std::string program;
-    std::string settingsInUse;
-};
+namespace Tuning {
 
 std::vector<TuneTarget> Targets;
 int Chosen = -1;
@@ -61,10 +47,6 @@ const TuneTarget* ChosenTarget() {
     return Chosen >= 0 && Chosen < static_cast<int>(Targets.size()) ? &Targets[Chosen] : nullptr;
 }
 
-bool FileFacts(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& facts) {
-    return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &facts) != 0;
-}
-
 // The settings the module's own settings code stored, as the panel shows them; and back, so
 // that the decision and the picture follow the panel.
 TunedSettings TunedNow() {
@@ -85,15 +67,6 @@ void UseTuned(const TunedSettings& settings) {
     ControllerIndex = static_cast<unsigned long>(settings.controller - 1);
     OnlyWhenFocused = settings.onlyWhenFocused;
     ForwardOnly = settings.forwardOnly;
-}
-
-// How near a circle's line a press takes hold of it.
-int GripPixels() {
-    return Scaled(8);
-}
-
-TuningPicture LayOutNow() {
-    return LayOutTuningPicture(Scaled(PictureSize), ThresholdOn, ThresholdOff, StickX, StickY);
 }
 
 void ShowSettings() {
@@ -216,164 +189,13 @@ void RefreshTargets(std::wstring wanted) {
         ReadChosenSettings();
 }
 
-// Writes what changed, after asking when the file changed on disk since it was read, then has
-// every running game that reads it apply it, and says which did.
-void Save() {
-    const TuneTarget* target = ChosenTarget();
-    if (target == nullptr)
-        return;
-    const std::wstring path = target->settingsPath;
-    WIN32_FILE_ATTRIBUTE_DATA facts;
-    const bool exists = FileFacts(path, facts);
-    const bool changedOnDisk =
-        exists != ReadFileExisted ||
-        (exists && (CompareFileTime(&facts.ftLastWriteTime, &ReadFacts.ftLastWriteTime) != 0 ||
-                    facts.nFileSizeLow != ReadFacts.nFileSizeLow));
-    if (changedOnDisk &&
-        MessageBoxW(Window,
-                    (path + L" has changed since this window read it. Save over it all the same? "
-                            L"(No reads it again.)")
-                        .c_str(),
-                    L"StickShift", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
-        ReadChosenSettings();
-        return;
-    }
-    const std::vector<std::pair<std::string, std::string>> changes = ChangedSettings(Read, Tuned);
-    if (changes.empty()) {
-        SetText(TuneStatus, L"Nothing to save: the file holds these settings.");
-        return;
-    }
-    std::string refused;
-    if (!WriteSettingsFile(path, changes, refused)) {
-        SetText(TuneStatus,
-                L"Cannot write " + path + (refused.empty() ? L"" : L": ") + Wide(refused) + L".");
-        return;
-    }
-    std::wstring said = L"Saved " + path + L".";
-    for (const std::string& line : AskRunningCopiesToApply(path))
-        said += L"\r\n" + Wide(line) + L".";
-    SetText(TuneStatus, said + ReadChosenSettings());
-}
-
-// What the picture shows this turn: the stick as the acting copy read it inside the game,
-// while the game is in front; else the chosen controller as this window reads it, through
-// Windows' own library, decided with the module's own code.
-void Tick() {
-    if (++Ticks % TargetsEveryTicks == 1)
-        RefreshTargets(L"");
-    const TuneTarget* target = ChosenTarget();
-    const bool gameActs = Watched.record != nullptr && Watched.record->flags.acting != 0;
-    // Windows may give the controller only to the program in front: the tuner's own reading.
-    const bool tunerInFront = GetForegroundWindow() == Window;
-    std::wstring source;
-    if (gameActs && !tunerInFront) {
-        const PublishedTurn turn = LastPublishedTurn(*Watched.record);
-        StickX = turn.x;
-        StickY = turn.y;
-        Held = turn.keyHeld;
-        source =
-            L"The stick as StickShift reads it inside " + Wide(target->program) +
-            (turn.stickCounts
-                 ? L""
-                 : L", where it does not count now (the game is not in front, or has XInput off)") +
-            L".\r\nThe game uses " + Wide(target->settingsInUse) + L".";
-    } else {
-        XINPUT_STATE reading = {};
-        const DecisionSettings settings = DecisionSettingsNow();
-        HeldKeyEvent event;
-        if (ReadsControllerThisTurn(OwnState, GetTickCount64()) &&
-            ReadSystemController(ControllerIndex, &reading) == ERROR_SUCCESS)
-            event = DecideOnReading(OwnState, OwnHeld, reading.Gamepad.sThumbLX,
-                                    reading.Gamepad.sThumbLY, settings, true);
-        else
-            event = DecideWithoutReading(OwnState, OwnHeld, settings, true);
-        if (event != NoKeyEvent) {
-            OwnHeld = event == KeyPress;
-            KeyEventWentThrough(OwnState, event);
-        }
-        StickX = reading.Gamepad.sThumbLX;
-        StickY = reading.Gamepad.sThumbLY;
-        Held = OwnHeld;
-        const std::wstring controller = L"Controller " + std::to_wstring(Tuned.controller);
-        source = ControllerGone(OwnState)
-                     ? controller + L" is not connected."
-                     : controller + L" as this window reads it, decided with these settings.";
-        if (gameActs)
-            source += L"\r\nClick into " + Wide(target->program) +
-                      L" (this window stays on top) to see the stick as StickShift reads it there.";
-    }
-    SetText(TuneSource, source);
-    SetText(KeyState, Held ? L"Key down (the dot is green)" : L"Key up");
-    Trail.push_back({StickX, StickY});
-    if (Trail.size() > TrailLength)
-        Trail.pop_front();
-    InvalidateRect(Control(TunePicture), nullptr, FALSE);
-}
-
-LRESULT CALLBACK PictureProcedure(HWND picture, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        const HDC dc = BeginPaint(picture, &paint);
-        const int size = Scaled(PictureSize);
-        // Drawn aside and copied in one go, so that the picture does not flicker.
-        const HDC aside = CreateCompatibleDC(dc);
-        const HBITMAP bitmap = CreateCompatibleBitmap(dc, size, size);
-        const HGDIOBJ old = SelectObject(aside, bitmap);
-        const TuningPicture layout = LayOutNow();
-        std::vector<POINT> trail;
-        for (const auto& place : Trail) {
-            int x, y;
-            StickPixel(layout, place.first, place.second, x, y);
-            trail.push_back({x, y});
-        }
-        DrawTuningPicture(aside, size, layout, ForwardOnly, Held, trail);
-        BitBlt(dc, 0, 0, size, size, aside, 0, 0, SRCCOPY);
-        SelectObject(aside, old);
-        DeleteObject(bitmap);
-        DeleteDC(aside);
-        EndPaint(picture, &paint);
-        return 0;
-    }
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_SETCURSOR: {
-        // A circle under the pointer can be dragged: say so.
-        POINT pointer;
-        GetCursorPos(&pointer);
-        ScreenToClient(picture, &pointer);
-        if (CircleAt(LayOutNow(), pointer.x, pointer.y, GripPixels()) == NoCircle)
-            break;
-        SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_SIZEALL)));
-        return TRUE;
-    }
-    case WM_LBUTTONDOWN:
-        Dragging = CircleAt(LayOutNow(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), GripPixels());
-        if (Dragging != NoCircle)
-            SetCapture(picture);
-        return 0;
-    case WM_MOUSEMOVE:
-        if (Dragging != NoCircle) {
-            (Dragging == OnCircle ? Tuned.onPct : Tuned.offPct) =
-                PercentAtPixel(LayOutNow(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-            SettingsChanged();
-        }
-        return 0;
-    case WM_LBUTTONUP:
-        ReleaseCapture();
-        return 0;
-    case WM_CAPTURECHANGED:
-        Dragging = NoCircle;
-        return 0;
-    }
-    return DefWindowProcW(picture, message, wParam, lParam);
-}
-
 int Selected(int id) {
     return static_cast<int>(SendMessageW(Control(id), CB_GETCURSEL, 0, 0));
 }
 
-} // namespace
+} // namespace Tuning
+
+using namespace Tuning;
 
 void CreateTuningPanel(int x) {
     WNDCLASSW pictureClass = {};

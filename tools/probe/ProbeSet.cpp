@@ -1,0 +1,114 @@
+// --set KEY=VALUE: settings written as a player's editor would, then applied by the running
+// games that read the file.
+
+#include <windows.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "../install/GameFolder.h"
+#include "../install/SettingsWords.h"
+#include "GameProgram.h"
+#include "ProbeCommands.h"
+#include "noloader/SystemXInput.h"
+#include "settings/LoadSettings.h"
+#include "shared/StickShiftFile.h"
+#include "shared/SharedValues.h"
+#include "watcher/DecisionNow.h"
+#include "shortcuts/SystemShortcuts.h"
+#include "watcher/KeyDecision.h"
+
+namespace {
+
+// The value `text` for the key named `key`, as the module would use it; false, saying why,
+// for a key the probe does not know or a value the module cannot use. `key`, and a key's or a
+// mode's name in `text`, become their own spelling.
+bool UsableSetting(std::wstring& key, std::wstring& text) {
+    static const wchar_t* const keys[] = {ThresholdOnKey, ThresholdOffKey, KeyNameKey,
+                                          ControllerKey,  ModeKey,         OnlyWhenFocusedKey,
+                                          ForwardOnlyKey};
+    const wchar_t* known = nullptr;
+    for (const wchar_t* candidate : keys)
+        if (CompareStringOrdinal(candidate, -1, key.c_str(), -1, TRUE) == CSTR_EQUAL)
+            known = candidate;
+    const std::string shown = ConsoleText(text.c_str());
+    if (known == nullptr) {
+        std::printf("%s is not a setting StickShift knows\n", ConsoleText(key.c_str()).c_str());
+        return false;
+    }
+    key = known;
+    wchar_t name[KeyNameCapacity] = L"";
+    lstrcpynW(name, text.c_str(), KeyNameCapacity);
+    HoldableKey heldKey;
+    KeyMode mode;
+    unsigned long index;
+    const bool number = IsWholeNumber(text.c_str());
+    if (key == KeyNameKey && (text.size() >= KeyNameCapacity || !KeyFromName(name, heldKey))) {
+        std::printf("%ls \"%s\" is not a key StickShift knows\n", known, shown.c_str());
+        return false;
+    }
+    if (key == ModeKey && (text.size() >= KeyNameCapacity || !KeyModeFromName(name, mode))) {
+        std::printf("%ls \"%s\" is not a mode StickShift knows\n", known, shown.c_str());
+        return false;
+    }
+    if (key == ControllerKey &&
+        (!number || !ControllerIndexFromNumber(std::wcstol(text.c_str(), nullptr, 10), index))) {
+        std::printf("%ls \"%s\" is not a controller from 1 to 4\n", known, shown.c_str());
+        return false;
+    }
+    if (key != KeyNameKey && key != ModeKey && !number) {
+        std::printf("%ls \"%s\" is not a number\n", known, shown.c_str());
+        return false;
+    }
+    if (key == KeyNameKey)
+        text = Wide(heldKey.name);
+    if (key == ModeKey)
+        text = Wide(KeyModeName(mode));
+    return true;
+}
+
+} // namespace
+
+int SetSettings(const std::vector<std::wstring>& assignments, const wchar_t* settingsArgument) {
+    std::vector<std::pair<std::string, std::string>> changes;
+    for (const std::wstring& assignment : assignments) {
+        const std::size_t equals = assignment.find(L'=');
+        std::wstring key = assignment.substr(0, equals);
+        std::wstring value = equals == std::wstring::npos ? L"" : assignment.substr(equals + 1);
+        if (equals == std::wstring::npos || !UsableSetting(key, value)) {
+            std::printf("Nothing was written.\n");
+            return 1;
+        }
+        changes.push_back({Utf8(key), Utf8(value)});
+    }
+    std::wstring settingsPath;
+    if (settingsArgument != nullptr) {
+        wchar_t full[SettingsPathCapacity] = L"";
+        GetFullPathNameW(settingsArgument, SettingsPathCapacity, full, nullptr);
+        settingsPath = full;
+    } else {
+        const std::vector<ActingCopy> copies = ActingCopies();
+        if (copies.size() != 1 || copies.front().settingsPath.empty()) {
+            std::printf("%s: name the file with --settings\n",
+                        copies.empty() ? "StickShift acts in no running program"
+                                       : "StickShift acts in several programs");
+            return 2;
+        }
+        settingsPath = copies.front().settingsPath;
+    }
+    std::string refused;
+    if (!WriteSettingsFile(settingsPath, changes, refused)) {
+        std::printf("Cannot write %s%s%s\n", ConsoleText(settingsPath.c_str()).c_str(),
+                    refused.empty() ? "" : ": ", refused.c_str());
+        return 2;
+    }
+    std::printf("Wrote %s\n", ConsoleText(settingsPath.c_str()).c_str());
+    PrintSurprises(settingsPath.c_str(), LoadSettingsForTools(settingsPath.c_str()));
+    for (const std::string& line : AskRunningCopiesToApply(settingsPath))
+        std::printf("%s\n", ConsoleText(Wide(line).c_str()).c_str());
+    return 0;
+}

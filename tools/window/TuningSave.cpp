@@ -1,0 +1,69 @@
+// Saving the settings shown, and having the running games apply them.
+
+#include "TuningPanel.h"
+
+#include "TuningState.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <deque>
+#include <vector>
+
+#include "../install/GameFolder.h"
+#include "../install/SettingsWords.h"
+#include "TuningDrawing.h"
+#include "WindowControls.h"
+#include "noloader/SystemXInput.h"
+#include "settings/LoadSettings.h"
+#include "shared/SharedValues.h"
+#include "watcher/DecisionNow.h"
+#include "tuning/TunedSettings.h"
+#include "watcher/KeyDecision.h"
+
+namespace Tuning {
+
+bool FileFacts(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& facts) {
+    return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &facts) != 0;
+}
+
+// Writes what changed, after asking when the file changed on disk since it was read, then has
+// every running game that reads it apply it, and says which did.
+void Save() {
+    const TuneTarget* target = ChosenTarget();
+    if (target == nullptr)
+        return;
+    const std::wstring path = target->settingsPath;
+    WIN32_FILE_ATTRIBUTE_DATA facts;
+    const bool exists = FileFacts(path, facts);
+    const bool changedOnDisk =
+        exists != ReadFileExisted ||
+        (exists && (CompareFileTime(&facts.ftLastWriteTime, &ReadFacts.ftLastWriteTime) != 0 ||
+                    facts.nFileSizeLow != ReadFacts.nFileSizeLow));
+    if (changedOnDisk &&
+        MessageBoxW(Window,
+                    (path + L" has changed since this window read it. Save over it all the same? "
+                            L"(No reads it again.)")
+                        .c_str(),
+                    L"StickShift", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+        ReadChosenSettings();
+        return;
+    }
+    const std::vector<std::pair<std::string, std::string>> changes = ChangedSettings(Read, Tuned);
+    if (changes.empty()) {
+        SetText(TuneStatus, L"Nothing to save: the file holds these settings.");
+        return;
+    }
+    std::string refused;
+    if (!WriteSettingsFile(path, changes, refused)) {
+        SetText(TuneStatus,
+                L"Cannot write " + path + (refused.empty() ? L"" : L": ") + Wide(refused) + L".");
+        return;
+    }
+    std::wstring said = L"Saved " + path + L".";
+    for (const std::string& line : AskRunningCopiesToApply(path))
+        said += L"\r\n" + Wide(line) + L".";
+    SetText(TuneStatus, said + ReadChosenSettings());
+}
+
+} // namespace Tuning
