@@ -1,37 +1,50 @@
 #include "shortcuts/ShortcutRules.h"
 
+bool KeySetsOff(const HoldableKey& key, AccessibilityShortcut shortcut) {
+    const bool rightShift = key.virtualKey == 0xA1; // VK_RSHIFT
+    return shortcut == StickyKeysShortcut ? rightShift || key.virtualKey == LeftShiftVirtualKey
+                                          : rightShift;
+}
+
 unsigned long ShortcutBitToClear(const HoldableKey& key, AccessibilityShortcut shortcut,
                                  unsigned long flags) {
-    const bool rightShift = key.virtualKey == 0xA1; // VK_RSHIFT
-    const bool setsOff = shortcut == StickyKeysShortcut
-                             ? rightShift || key.virtualKey == LeftShiftVirtualKey
-                             : rightShift;
     const bool shortcutOn = (flags & ShortcutHotkeyActive) != 0;
     const bool featureOn = (flags & ShortcutFeatureOn) != 0;
-    return setsOff && shortcutOn && !featureOn ? ShortcutHotkeyActive : 0;
+    return KeySetsOff(key, shortcut) && shortcutOn && !featureOn ? ShortcutHotkeyActive : 0;
 }
 
 void TurnOffShortcuts(const HoldableKey& key, const ShortcutFlagsAccess& access,
-                      ClearedShortcutBits& cleared) {
+                      SessionShortcuts& session, HeldShortcuts& held) {
     for (int shortcut = 0; shortcut < AccessibilityShortcutCount; ++shortcut) {
         const auto which = static_cast<AccessibilityShortcut>(shortcut);
+        if (held.held[shortcut] || !KeySetsOff(key, which))
+            continue;
+        held.held[shortcut] = true;
+        if (session.holders[shortcut]++ != 0)
+            continue; // another copy holds it already
         unsigned long flags;
         if (!access.read(which, flags))
             continue;
         const unsigned long bit = ShortcutBitToClear(key, which, flags);
         if (bit == 0)
             continue;
-        cleared.bits[shortcut] = bit;
+        session.cleared[shortcut] = bit;
         if (!access.write(which, flags & ~bit))
-            cleared.bits[shortcut] = 0; // refused: nothing changed, nothing is owed
+            session.cleared[shortcut] = 0; // refused: nothing changed, nothing is owed
     }
 }
 
-void PutBackShortcuts(const ShortcutFlagsAccess& access, ClearedShortcutBits& cleared) {
+void PutBackShortcuts(const ShortcutFlagsAccess& access, SessionShortcuts& session,
+                      HeldShortcuts& held) {
     for (int shortcut = 0; shortcut < AccessibilityShortcutCount; ++shortcut) {
         const auto which = static_cast<AccessibilityShortcut>(shortcut);
-        const unsigned long bit = cleared.bits[shortcut];
-        cleared.bits[shortcut] = 0;
+        if (!held.held[shortcut])
+            continue;
+        held.held[shortcut] = false;
+        if (session.holders[shortcut] > 0 && --session.holders[shortcut] != 0)
+            continue; // another copy still holds it
+        const unsigned long bit = session.cleared[shortcut];
+        session.cleared[shortcut] = 0;
         unsigned long flags;
         if (bit != 0 && access.read(which, flags) && (flags & bit) == 0)
             access.write(which, flags | bit);

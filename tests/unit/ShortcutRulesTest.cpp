@@ -39,6 +39,7 @@ TEST(ShortcutRules, TurnedOffWhileLoadedAndOnlyWhatWasChangedGoesBack) {
         unsigned long playerToggles; // flags the player changes in both while the module is loaded
         unsigned long whileLoaded[2], afterwards[2];
         int writes;
+        bool secondGame = false; // a second game's copy holds too, from after ours to after ours
     } cases[] = {
         // clang-format off
         {"Left Shift: the Sticky Keys shortcut alone", LeftShift,
@@ -58,19 +59,28 @@ TEST(ShortcutRules, TurnedOffWhileLoadedAndOnlyWhatWasChangedGoesBack) {
          On, On, true, On, {On, On}, {0, 0}, 1},
         {"the player's changes meanwhile are kept, the module's bit put back", LeftShift,
          On | Others, On, false, 0x102, {Others, On}, {(On | Others) ^ 0x102, On ^ 0x102}, 2},
+        {"two games: the shortcut stays off until the last lets go", LeftShift,
+         On | Others, On, false, 0, {Others, On}, {On | Others, On}, 2, true},
         // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         System = {{c.sticky, c.filter}, c.refused, 0};
         const ShortcutFlagsAccess access = {ReadFlags, WriteFlags};
-        ClearedShortcutBits cleared;
-        TurnOffShortcuts(c.key, access, cleared);
+        SessionShortcuts session = {};
+        HeldShortcuts ours, second;
+        TurnOffShortcuts(c.key, access, session, ours);
+        if (c.secondGame)
+            TurnOffShortcuts(c.key, access, session, second);
         EXPECT_EQ(System.flags[StickyKeysShortcut], c.whileLoaded[StickyKeysShortcut]);
         EXPECT_EQ(System.flags[FilterKeysShortcut], c.whileLoaded[FilterKeysShortcut]);
         for (unsigned long& flags : System.flags)
             flags ^= c.playerToggles;
-        PutBackShortcuts(access, cleared);
+        PutBackShortcuts(access, session, ours);
+        if (c.secondGame) {
+            EXPECT_EQ(System.flags[StickyKeysShortcut], c.whileLoaded[StickyKeysShortcut]);
+            PutBackShortcuts(access, session, second);
+        }
         EXPECT_EQ(System.flags[StickyKeysShortcut], c.afterwards[StickyKeysShortcut]);
         EXPECT_EQ(System.flags[FilterKeysShortcut], c.afterwards[FilterKeysShortcut]);
         EXPECT_EQ(System.writes, c.writes);
