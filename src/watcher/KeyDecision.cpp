@@ -104,8 +104,16 @@ HeldKeyEvent DecideWithoutReading(WatchState& state, bool keyHeld, const Decisio
     return DecideTap(state, keyHeld, settings.mode, goesIn || !stickCounts);
 }
 
-void KeyEventWentThrough(WatchState& state, HeldKeyEvent event) {
+void KeyEventWentThrough(WatchState& state, HeldKeyEvent event, bool foregroundMayRefuse) {
     state.turnsSinceTapEvent = 0;
     if (event == KeyPress)
         state.answeredOut = state.out;
+    state.releaseOwed = event == KeyRelease && foregroundMayRefuse;
+}
+
+HeldKeyEvent OwedReleaseThisTurn(WatchState& state, bool foregroundMayRefuse, bool keyReadsDown) {
+    if (!state.releaseOwed || foregroundMayRefuse)
+        return NoKeyEvent;
+    state.releaseOwed = false;
+    return keyReadsDown ? KeyRelease : NoKeyEvent;
 }

@@ -46,6 +46,8 @@ struct WatchState {
     bool out = false;
     bool answeredOut = false;
     unsigned turnsSinceTapEvent = TapGapTurns + 1;
+    // A release sent while the window in front may have refused it without a word.
+    bool releaseOwed = false;
 };
 
 // Widened before squaring, so a negative threshold acts like its magnitude and nothing overflows.
@@ -80,5 +82,13 @@ HeldKeyEvent DecideOnReading(WatchState& state, bool keyHeld, std::int16_t x, st
 HeldKeyEvent DecideWithoutReading(WatchState& state, bool keyHeld, const DecisionSettings& settings,
                                   bool stickCounts);
 
-// Records that the turn's event went through; one the system refused is decided again.
-void KeyEventWentThrough(WatchState& state, HeldKeyEvent event);
+// Records that the turn's event went through; one the system refused is decided again. A window
+// of a process of higher integrity than the game's refuses injected input without a word
+// (neither SendInput's answer nor the last error tells), and so may one the module cannot
+// query: a release sent while such a window is in front (`foregroundMayRefuse`) stays owed.
+void KeyEventWentThrough(WatchState& state, HeldKeyEvent event, bool foregroundMayRefuse = false);
+
+// A turn on which a release is owed and the key is not held: nothing while such a window is still
+// in front (the key's state cannot be read across it either); once another is, the release again
+// if the key still reads down (`keyReadsDown`, asked only then), and nothing is owed any more.
+HeldKeyEvent OwedReleaseThisTurn(WatchState& state, bool foregroundMayRefuse, bool keyReadsDown);

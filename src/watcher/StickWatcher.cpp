@@ -77,6 +77,45 @@ bool GameHasForeground() {
            owner == GetCurrentProcessId();
 }
 
+// The integrity level in `token`: the last part of its label's SID (revision, the count of its
+// parts, six bytes of authority, then the parts).
+bool IntegrityLevel(HANDLE token, DWORD& level) {
+    alignas(TOKEN_MANDATORY_LABEL) BYTE label[64];
+    DWORD size = 0;
+    if (!GetTokenInformation(token, TokenIntegrityLevel, label, sizeof label, &size))
+        return false;
+    const auto* sid =
+        static_cast<const BYTE*>(reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(label)->Label.Sid);
+    const BYTE parts = sid[1];
+    if (parts == 0 || sid + 8 + 4 * parts > label + size)
+        return false;
+    CopyMemory(&level, sid + 8 + 4 * (parts - 1), sizeof level);
+    return true;
+}
+
+// Whether the window in front may drop injected input without a word: one of a process of
+// higher integrity than the game's, or one whose token cannot be queried (an elevated program's,
+// from a program that is not). Asked only as a release is sent, and on each turn while one is
+// owed.
+bool ForegroundMayRefuseInput() {
+    DWORD owner = 0;
+    const HWND foreground = GetForegroundWindow();
+    if (foreground == nullptr || GetWindowThreadProcessId(foreground, &owner) == 0 ||
+        owner == GetCurrentProcessId())
+        return false;
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner);
+    HANDLE token = nullptr;
+    DWORD theirs = 0, ours = 0;
+    const bool known = process != nullptr && OpenProcessToken(process, TOKEN_QUERY, &token) &&
+                       IntegrityLevel(token, theirs) &&
+                       IntegrityLevel(GetCurrentProcessToken(), ours);
+    if (token != nullptr)
+        CloseHandle(token);
+    if (process != nullptr)
+        CloseHandle(process);
+    return !known || theirs > ours;
+}
+
 bool SettingsFileOpens() {
     const HANDLE file = CreateFileW(LoadedSettingsPath, GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -183,8 +222,17 @@ unsigned WINAPI StickWatcher(void*) {
         // release that is owed.
         if (!Running)
             break;
-        if ((event == KeyPress && PressKey()) || (event == KeyRelease && ReleaseKey()))
-            KeyEventWentThrough(state, event);
+        if ((event == KeyPress && PressKey()) || (event == KeyRelease && ReleaseKey())) {
+            KeyEventWentThrough(state, event,
+                                event == KeyRelease && KeyDown.padButton == 0 &&
+                                    ForegroundMayRefuseInput());
+        } else if (state.releaseOwed && event == NoKeyEvent && !KeyHeld()) {
+            const bool refuses = ForegroundMayRefuseInput();
+            if (OwedReleaseThisTurn(state, refuses,
+                                    !refuses && (GetAsyncKeyState(KeyDown.virtualKey) & 0x8000)) ==
+                KeyRelease)
+                SendKeyEvent(KeyDown, true);
+        }
         PublishTurn(sample.Gamepad.sThumbLX, sample.Gamepad.sThumbLY, stickCounts, KeyHeld());
         Sleep(PollPauseMs);
     }

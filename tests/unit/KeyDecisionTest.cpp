@@ -126,6 +126,8 @@ struct Turns {
     unsigned msPerTurn = 10; // a turn on Windows lasts 10 to 16 ms
     // Settings saved while the game runs: the circles from this run on; 0 keeps them.
     std::int32_t newOn = 0, newOff = 0;
+    // A window of an elevated program in front: it drops the events sent, saying nothing.
+    bool elevatedInFront = false;
 };
 
 using Events = std::vector<std::pair<unsigned, HeldKeyEvent>>; // turn (from 1), event
@@ -143,6 +145,7 @@ Outcome RunTurns(bool held, const std::vector<Turns>& runs, KeyMode mode = HoldM
     Outcome run;
     unsigned turn = 0;
     std::uint64_t nowMs = 12345;
+    bool systemHasItDown = held; // as the system's key state has it
     for (const Turns& turns : runs) {
         if (turns.newOn != 0)
             settings = {SquareThreshold(turns.newOn), SquareThreshold(turns.newOff), mode,
@@ -157,12 +160,19 @@ Outcome RunTurns(bool held, const std::vector<Turns>& runs, KeyMode mode = HoldM
                     ? DecideOnReading(state, held, turns.stick.x, turns.stick.y, settings,
                                       turns.stickCounts)
                     : DecideWithoutReading(state, held, settings, turns.stickCounts);
+            if (event == NoKeyEvent && !held &&
+                OwedReleaseThisTurn(state, turns.elevatedInFront, systemHasItDown) == KeyRelease) {
+                run.events.push_back({turn, KeyRelease});
+                systemHasItDown = false;
+            }
             if (event == NoKeyEvent)
                 continue;
             run.events.push_back({turn, event});
             if (!turns.refused) {
                 held = event == KeyPress;
-                KeyEventWentThrough(state, event);
+                if (!turns.elevatedInFront)
+                    systemHasItDown = held;
+                KeyEventWentThrough(state, event, turns.elevatedInFront);
             }
         }
     }
@@ -214,6 +224,13 @@ TEST(KeyDecision, ControllerThatStopsAnswering) {
          {{3, Gone, false}},
          Events{{1, KeyRelease}},
          3},
+        {"a release an elevated window dropped is sent again once another is in front",
+         true,
+         {{50, Gone, true, false, 10, 0, 0, true},
+          {5, Gone, true, false, 10, 0, 0, true},
+          {2, Gone}},
+         Events{{50, KeyRelease}, {56, KeyRelease}},
+         50},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
