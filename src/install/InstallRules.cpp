@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "shared/PathCapacity.h"
+
 namespace {
 
 const char* const XInputNames[] = {"xinput1_1.dll", "xinput1_2.dll", "xinput1_3.dll",
@@ -120,6 +122,14 @@ InstallPlan PlanInstall(const InstallFacts& facts, const std::string& version) {
     }
 
     for (const std::string& name : names) {
+        // The copy reads its own path into ModulePathCapacity characters, with the terminator.
+        if (facts.folderPathLength + 1 + name.size() >= ModulePathCapacity)
+            return Refuse(plan, "The game's folder's path is " +
+                                    std::to_string(facts.folderPathLength) +
+                                    " characters long: StickShift finds its settings by its own "
+                                    "path, which it reads in at most " +
+                                    std::to_string(ModulePathCapacity - 1) +
+                                    ". Move the game to a shorter path");
         const FolderFile* file = Find(facts, name);
         if (file != nullptr && file->inUse)
             return Refuse(plan, InUse(*file));

@@ -19,11 +19,12 @@ struct FolderFile {
 };
 
 struct InstallFacts {
-    std::string program;      // the chosen program's file name
-    bool isProgram;           // a readable Windows program
-    unsigned bits;            // 32 or 64; 0 for another processor
-    bool anyCpuDotNet;        // runs as 64-bit
-    std::string xinputImport; // the XInput library the program imports, in lower case, or empty
+    std::string program;          // the chosen program's file name
+    std::size_t folderPathLength; // its folder's full path, in UTF-16 characters
+    bool isProgram;               // a readable Windows program
+    unsigned bits;                // 32 or 64; 0 for another processor
+    bool anyCpuDotNet;            // runs as 64-bit
+    std::string xinputImport;     // the XInput library the program imports, in lower case, or empty
     // The XInput import of each DLL beside the program that has one: {dll, xinput}, in lower case.
     std::vector<std::pair<std::string, std::string>> dllXInputImports;
     std::vector<std::string> shippingBuilds; // *-Shipping.exe in the folders below, relative

@@ -148,6 +148,12 @@ TEST(InstallRules, WhatInstallingIntoAFolderDoes) {
              f.files = {Copy("xinput1_4.dll"), Untold("xinput1_3.dll")};
          },
          PlanRefused, 64, "", "Cannot tell whether xinput1_3.dll is StickShift's: another"},
+        {"the copy's path at 259 characters, the most it reads of its own",
+         [](InstallFacts& f) { f.folderPathLength = 245; }, PlanReady, 64,
+         "write xinput1_3.dll, write ini stickshift.ini", "StickShift goes in"},
+        {"one more: refused, never a copy that cannot find its settings",
+         [](InstallFacts& f) { f.folderPathLength = 246; }, PlanRefused, 64, "",
+         "path is 246 characters long"},
         {"not a program", [](InstallFacts& f) { f.isProgram = false; }, PlanRefused, 0, "",
          "is not a Windows program"},
         {"another processor", [](InstallFacts& f) { f.bits = 0; }, PlanRefused, 0, "",

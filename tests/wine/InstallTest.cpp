@@ -144,6 +144,40 @@ TEST_F(Install, AStepThatFailsPutsBackEveryChangeAlreadyMade) {
     EXPECT_FALSE(Exists(folder + "\\xinput1_3.dll.stickshift-new"));
 }
 
+// A folder whose path is longer than the copy reads of its own: installing is refused with
+// nothing changed, and a copy put there by hand is found and removed.
+TEST_F(Install, AFolderTooLongForTheCopyIsRefusedAndACopyThereIsRemoved) {
+    const std::string top = FreshCaseFolder(CaseFolder());
+    std::string folder = "\\\\?\\" + top;
+    while (folder.size() < 4 + 300) {
+        folder += "\\" + std::string(60, 'f');
+        CreateDirectoryW(Wide(folder).c_str(), nullptr);
+    }
+    const std::string game = folder + "\\Game.exe";
+    ASSERT_TRUE(
+        CopyFileW(Wide(ExeFolder() + "\\Game_xinput1_3.exe").c_str(), Wide(game).c_str(), FALSE));
+    std::string output;
+    EXPECT_EQ(Probe("--install", game, output), 1u) << output;
+    EXPECT_NE(output.find("characters long"), std::string::npos) << output;
+    EXPECT_NE(output.find("Installing into " + folder.substr(4) + "\\Game.exe:"), std::string::npos)
+        << "shown without the long form's prefix: " << output;
+    EXPECT_FALSE(Exists(folder + "\\xinput1_3.dll"));
+    EXPECT_FALSE(Exists(folder + "\\StickShift.ini"));
+
+    const std::string copy = ExeFolder() + "\\..\\..\\package\\" + (Is64Bit ? "x64" : "x86") +
+                             "\\no-loader\\xinput1_3.dll";
+    ASSERT_TRUE(CopyFileW(Wide(copy).c_str(), Wide(folder + "\\xinput1_3.dll").c_str(), FALSE));
+    EXPECT_EQ(Probe("--uninstall", game, output), 0u) << output;
+    EXPECT_NE(output.find("xinput1_3.dll: StickShift"), std::string::npos) << output;
+    EXPECT_FALSE(Exists(folder + "\\xinput1_3.dll"));
+    // Emptied again, for the next run's fresh folder.
+    DeleteFileW(Wide(game).c_str());
+    while (folder.size() > 4 + top.size()) {
+        RemoveDirectoryW(Wide(folder).c_str());
+        folder.resize(folder.rfind('\\'));
+    }
+}
+
 // The text of control `id` of the player's window.
 std::string ControlText(HWND window, int id) {
     wchar_t text[4096] = L"";

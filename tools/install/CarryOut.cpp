@@ -50,7 +50,7 @@ std::vector<std::wstring> DeleteLeftovers(const std::wstring& folder) {
 CarryOutResult CarryOutPlan(const InstallPlan& plan, const std::wstring& program,
                             const std::wstring& copySource, const std::wstring& sampleIni,
                             std::string& said) {
-    const std::wstring folder = FolderOf(program);
+    const std::wstring folder = FolderOf(LongPathForm(program));
     const std::wstring originals = folder + L"\\" + OriginalFolder;
     std::vector<Done> journal;
     std::vector<std::wstring> setAside; // deleted once everything has gone through
@@ -138,16 +138,17 @@ CarryOutResult CarryOutPlan(const InstallPlan& plan, const std::wstring& program
                 leftovers.push_back(aside);
         for (const std::wstring& left : leftovers)
             said += (said.empty() ? "" : "\n") + std::string("Left behind, to delete once ") +
-                    "nothing holds it (an antivirus, say): " + Utf8(left);
+                    "nothing holds it (an antivirus, say): " + Utf8(ShownPath(left));
         return leftovers.empty() ? CarriedOut : NotWhollyDone;
     }
     const DWORD error = GetLastError();
-    said = "Could not change " + Utf8(failedAt) + " (error " + std::to_string(error) + ").";
+    said =
+        "Could not change " + Utf8(ShownPath(failedAt)) + " (error " + std::to_string(error) + ").";
     bool putBack = true;
     for (auto done = journal.rbegin(); done != journal.rend(); ++done) {
         if (!Undo(*done)) {
             putBack = false;
-            said += "\nLeft as it is: " + Utf8(done->path);
+            said += "\nLeft as it is: " + Utf8(ShownPath(done->path));
         }
     }
     return putBack ? FailedAndPutBack : NotWhollyDone;

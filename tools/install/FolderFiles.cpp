@@ -72,3 +72,35 @@ std::wstring Wide(const std::string& utf8) {
     text.resize(length > 0 ? length - 1 : 0);
     return text;
 }
+
+std::wstring FullPath(const wchar_t* path) {
+    std::wstring full(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DWORD length =
+            GetFullPathNameW(path, static_cast<DWORD>(full.size()), &full[0], nullptr);
+        if (length == 0)
+            return path;
+        if (length < full.size()) {
+            full.resize(length);
+            return full;
+        }
+        full.assign(length, L'\0'); // the length needed, with its terminator
+    }
+    return path;
+}
+
+std::wstring LongPathForm(const std::wstring& path) {
+    // Windows' plain form ends short of MAX_PATH: a folder's path must leave room for a file's
+    // 8.3 name (CreateDirectory's documentation).
+    if (path.size() < MAX_PATH - 12 || path.compare(0, 4, L"\\\\?\\") == 0)
+        return path;
+    if (path.compare(0, 2, L"\\\\") == 0)
+        return L"\\\\?\\UNC\\" + path.substr(2);
+    return L"\\\\?\\" + path;
+}
+
+std::wstring ShownPath(const std::wstring& path) {
+    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+        return L"\\\\" + path.substr(8);
+    return path.compare(0, 4, L"\\\\?\\") == 0 ? path.substr(4) : path;
+}

@@ -95,10 +95,11 @@ bool IsXInputFileName(const std::wstring& lower) {
 
 InstallFacts GatherInstallFacts(const std::wstring& program, const std::wstring& sampleIni) {
     InstallFacts facts = {};
-    const std::wstring folder = FolderOf(program);
+    const std::wstring folder = FolderOf(LongPathForm(program));
     facts.program = Utf8(NameOf(program));
+    facts.folderPathLength = ShownPath(folder).size();
     GameProgramFacts headers;
-    facts.isProgram = ReadProgram(program, headers);
+    facts.isProgram = ReadProgram(LongPathForm(program), headers);
     facts.bits = headers.bits;
     facts.anyCpuDotNet = headers.anyCpuDotNet;
     facts.xinputImport = headers.xinput;

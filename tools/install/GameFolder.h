@@ -15,6 +15,14 @@ std::string Utf8(const std::wstring& wide);
 bool SamePath(const std::wstring& a, const std::wstring& b);
 std::wstring Wide(const std::string& utf8);
 
+// The full path of `path`, at any length.
+std::wstring FullPath(const wchar_t* path);
+// A full path in the form that Windows' file calls take at any length: "\\?\" before a drive's
+// path, "\\?\UNC\" for a share's; as it is when it is short, or in that form already.
+std::wstring LongPathForm(const std::wstring& path);
+// The path as a player reads it: without that prefix.
+std::wstring ShownPath(const std::wstring& path);
+
 // The facts about the program at `program` and its folder. `sampleIni` is the shipped
 // StickShift.ini, to tell whether the folder's is that sample.
 InstallFacts GatherInstallFacts(const std::wstring& program, const std::wstring& sampleIni);

@@ -24,8 +24,9 @@
 
 int DescribeGame(const wchar_t* path) {
     const std::string shown = ConsoleText(path);
-    const HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE file =
+        CreateFileW(LongPathForm(FullPath(path)).c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
     LARGE_INTEGER size = {};
     const HANDLE mapping =
         file != INVALID_HANDLE_VALUE && GetFileSizeEx(file, &size) && size.QuadPart > 0
@@ -90,16 +91,14 @@ int DescribeGame(const wchar_t* path) {
 int InstallOrRemove(const wchar_t* path, bool install, bool carryOut, bool despiteAntiCheat) {
     wchar_t tool[ModulePathCapacity] = L"";
     GetModuleFileNameW(nullptr, tool, ModulePathCapacity);
-    wchar_t full[ModulePathCapacity] = L"";
-    GetFullPathNameW(path, ModulePathCapacity, full, nullptr);
-    std::wstring program = full;
+    std::wstring program = FullPath(path);
     const std::wstring sample = SampleSettings(tool);
     InstallFacts facts;
     const InstallPlan plan =
         install ? PlanInstallFollowingLauncher(program, sample, StickShiftVersion, facts)
                 : PlanRemove(facts = GatherInstallFacts(program, sample));
     std::printf("%s %s:\n", install ? "Installing into" : "Removing from",
-                ConsoleText(program.c_str()).c_str());
+                ConsoleText(ShownPath(program).c_str()).c_str());
     for (const std::string& line : plan.words)
         std::printf("  %s\n", ConsoleText(Wide(line).c_str()).c_str());
     for (const std::string& candidate : plan.candidates)
