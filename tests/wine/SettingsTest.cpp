@@ -3,6 +3,12 @@
 
 #include "ModuleTest.h"
 
+#include <cctype>
+#include <cstring>
+#include <cwchar>
+
+#include "shared/ProcessRecord.h"
+
 using SettingsFile = ModuleTest;
 
 namespace {
@@ -174,6 +180,29 @@ TEST_F(SettingsFile, SavedThroughTheProbeApplyWhileTheGameRuns) {
     set("key=lctrl");
     EXPECT_TRUE(WaitForKeyEvents(3, 1000));
     set("Mode=Sideways ForwardOnly=1", 1, "Mode \"Sideways\" is not a mode StickShift knows");
+    // The file named in another letter case is the same file: the game is asked to apply it.
+    std::string upper = ExeFolder() + "\\cases\\" + CaseFolder() + "\\STICKSHIFT.INI";
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    set("Mode=Hold --settings \"" + upper + "\"");
+    // Any program may write a record: a path in it that no copy's own is never written.
+    wchar_t name[64];
+    swprintf(name, 64, L"Local\\StickShift.%lu", GetCurrentProcessId());
+    const HANDLE mapping = OpenFileMappingW(FILE_MAP_WRITE, FALSE, name);
+    ASSERT_NE(mapping, nullptr);
+    auto* record = static_cast<ProcessRecord*>(
+        MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(ProcessRecord)));
+    ASSERT_NE(record, nullptr);
+    wchar_t published[SettingsPathCapacity];
+    std::memcpy(published, record->settingsPath, sizeof published);
+    const std::string victim = ExeFolder() + "\\cases\\" + CaseFolder() + "\\victim.txt";
+    WriteTextFile(victim, "mine\r\n");
+    swprintf(record->settingsPath, SettingsPathCapacity, L"%ls", Wide(victim).c_str());
+    set("ThresholdOnPct=20", 2, "nothing was written");
+    EXPECT_EQ(ReadFileBytes(victim), "mine\r\n");
+    std::memcpy(record->settingsPath, published, sizeof published);
+    UnmapViewOfFile(record);
+    CloseHandle(mapping);
     Unload(module);
     const std::vector<KeyEvent> events = KeyEvents();
     ASSERT_EQ(events.size(), 4u);
@@ -185,7 +214,7 @@ TEST_F(SettingsFile, SavedThroughTheProbeApplyWhileTheGameRuns) {
     ClearKeyEvents();
     EXPECT_EQ(ReadFileBytes(ExeFolder() + "\\cases\\" + CaseFolder() + "\\StickShift.ini"),
               "; my settings\r\n[Settings]\r\nThresholdOnPct = 30\r\nThresholdOffPct=20\r\n"
-              "Mine=1\r\nKey=LCtrl\r\n");
+              "Mine=1\r\nKey=LCtrl\r\nMode=Hold\r\n");
 }
 
 // A save asked after the module read its file, but before its first turn (the controller library

@@ -8,6 +8,16 @@
 
 const wchar_t* const OriginalFolder = L"StickShift-original";
 
+const wchar_t* const XInputFileNames[5] = {L"xinput1_1.dll", L"xinput1_2.dll", L"xinput1_3.dll",
+                                           L"xinput1_4.dll", L"xinput9_1_0.dll"};
+
+bool IsXInputFileName(const std::wstring& lower) {
+    for (const wchar_t* name : XInputFileNames)
+        if (lower == name)
+            return true;
+    return false;
+}
+
 std::wstring Lower(std::wstring text) {
     for (wchar_t& c : text)
         c = static_cast<wchar_t>(std::towlower(c));

@@ -15,3 +15,7 @@ bool Exists(const std::wstring& path);
 std::string ReadWhole(const std::wstring& path, bool& read);
 // Whether both files can be read and hold the same bytes.
 bool SameBytes(const std::wstring& a, const std::wstring& b);
+
+// The names of XInput's libraries, in lower case, and whether a name in lower case is one.
+extern const wchar_t* const XInputFileNames[5];
+bool IsXInputFileName(const std::wstring& lower);

@@ -86,11 +86,6 @@ void FindShippingBuilds(const std::wstring& folder, const std::wstring& below, i
         FindClose(search);
 }
 
-bool IsXInputFileName(const std::wstring& lower) {
-    return lower == L"xinput1_1.dll" || lower == L"xinput1_2.dll" || lower == L"xinput1_3.dll" ||
-           lower == L"xinput1_4.dll" || lower == L"xinput9_1_0.dll";
-}
-
 } // namespace
 
 InstallFacts GatherInstallFacts(const std::wstring& program, const std::wstring& sampleIni) {

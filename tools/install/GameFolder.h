@@ -71,6 +71,19 @@ struct ActingCopy {
 };
 std::vector<ActingCopy> ActingCopies();
 
+// Whether two paths name one file, by its volume and file index (a link, a path in another letter
+// case or in its short form still names it); for a file not there yet, its folder so and its name
+// in any letter case.
+bool SameFile(const std::wstring& a, const std::wstring& b);
+
+// Whether `settingsPath`, as the record of process `processId` names it, is the settings file of
+// a StickShift copy that process has loaded: StickShift.ini beside a copy named as an XInput
+// library, or a plug-in's own path cut at its last dot with ".ini". Any program may write a
+// record, so a tool writes no path read from one unless this holds. Where the process's modules
+// cannot be listed (a 64-bit game, for a 32-bit tool; one run as administrator), a StickShift
+// copy beside the file, told by its version resource, is taken instead.
+bool IsSettingsFileOfACopy(unsigned long processId, const std::wstring& settingsPath);
+
 // The record of the copy acting in process `processId`, open for reading while a tool shows
 // what it reads and decides; null where that copy's version publishes no turns.
 struct WatchedCopy {

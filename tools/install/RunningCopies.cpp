@@ -14,6 +14,7 @@
 #include "settings/SettingsEdit.h"
 #include "settings/SettingsRules.h"
 #include "shared/ProcessRecord.h"
+#include "shared/StickShiftFile.h"
 #include "tuning/TunedSettings.h"
 
 namespace {
@@ -66,7 +67,85 @@ std::string SettingsInUseWords(const ProcessRecord::SettingsInUse& settings) {
            (settings.forwardOnly ? ", forward only" : "");
 }
 
+struct FileIdentity {
+    DWORD volume, high, low;
+};
+
+bool IdentityOf(const std::wstring& path, FileIdentity& identity) {
+    // No access asked, only the file's facts; folders open too.
+    const HANDLE file = CreateFileW(LongPathForm(path).c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION facts;
+    const bool read = file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &facts);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    identity = {facts.dwVolumeSerialNumber, facts.nFileIndexHigh, facts.nFileIndexLow};
+    return read;
+}
+
+bool SameIdentity(const std::wstring& a, const std::wstring& b, bool& bothThere) {
+    FileIdentity first, second;
+    const bool firstThere = IdentityOf(a, first), secondThere = IdentityOf(b, second);
+    bothThere = firstThere && secondThere;
+    return bothThere && first.volume == second.volume && first.high == second.high &&
+           first.low == second.low;
+}
+
+// The settings file that the StickShift copy at `modulePath` reads, by the module's own rule: the
+// shared name beside a copy named as an XInput library, else its own name with ".ini".
+std::wstring SettingsFileOfCopy(const std::wstring& modulePath) {
+    if (modulePath.size() >= ModulePathCapacity)
+        return std::wstring();
+    wchar_t module[ModulePathCapacity] = L"";
+    modulePath.copy(module, modulePath.size());
+    wchar_t settings[SettingsPathCapacity];
+    BuildSettingsPath(module, settings,
+                      IsXInputFileName(Lower(NameOf(modulePath))) ? SharedSettingsFileName
+                                                                  : nullptr);
+    return settings;
+}
+
 } // namespace
+
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+    bool bothThere;
+    if (SameIdentity(a, b, bothThere) || bothThere)
+        return bothThere;
+    FileIdentity identity;
+    return !IdentityOf(a, identity) && !IdentityOf(b, identity) && SamePath(NameOf(a), NameOf(b)) &&
+           SameIdentity(FolderOf(a), FolderOf(b), bothThere);
+}
+
+bool IsSettingsFileOfACopy(unsigned long processId, const std::wstring& settingsPath) {
+    const auto isCopyReading = [&settingsPath](const std::wstring& module) {
+        const std::wstring settings = SettingsFileOfCopy(module);
+        return !settings.empty() && SamePath(NameOf(settings), NameOf(settingsPath)) &&
+               SameFile(settings, settingsPath) &&
+               ReadFileOwnership(LongPathForm(module).c_str()).owner == FileStickShift;
+    };
+    const HANDLE modules =
+        CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, processId);
+    if (modules != INVALID_HANDLE_VALUE) {
+        MODULEENTRY32W module = {};
+        module.dwSize = sizeof module;
+        bool found = false;
+        for (bool more = Module32FirstW(modules, &module); more && !found;
+             more = Module32NextW(modules, &module))
+            found = isCopyReading(module.szExePath);
+        CloseHandle(modules);
+        return found;
+    }
+    const std::wstring folder = FolderOf(settingsPath);
+    std::wstring stem = settingsPath.substr(0, settingsPath.size() - NameOf(settingsPath).size());
+    const std::size_t dot = settingsPath.rfind(L'.');
+    if (dot != std::wstring::npos && dot > stem.size())
+        stem = settingsPath.substr(0, dot);
+    for (const wchar_t* name : XInputFileNames)
+        if (isCopyReading(folder + L"\\" + name))
+            return true;
+    return isCopyReading(stem + L".dll") || isCopyReading(stem + L".asi");
+}
 
 std::vector<ActingCopy> ActingCopies() {
     std::vector<ActingCopy> copies;
@@ -166,7 +245,7 @@ std::vector<std::string> AskRunningCopiesToApply(const std::wstring& settingsPat
         HANDLE mapping;
         bool whole, refused;
         ProcessRecord* record =
-            copy.settingsPath.empty() || !SamePath(copy.settingsPath, settingsPath)
+            copy.settingsPath.empty() || !SameFile(copy.settingsPath, settingsPath)
                 ? nullptr
                 : OpenRecord(copy.processId, FILE_MAP_READ | FILE_MAP_WRITE, mapping, whole,
                              refused);

@@ -87,9 +87,7 @@ int SetSettings(const std::vector<std::wstring>& assignments, const wchar_t* set
     }
     std::wstring settingsPath;
     if (settingsArgument != nullptr) {
-        wchar_t full[SettingsPathCapacity] = L"";
-        GetFullPathNameW(settingsArgument, SettingsPathCapacity, full, nullptr);
-        settingsPath = full;
+        settingsPath = FullPath(settingsArgument);
     } else {
         const std::vector<ActingCopy> copies = ActingCopies();
         if (copies.size() != 1 || copies.front().settingsPath.empty()) {
@@ -99,6 +97,14 @@ int SetSettings(const std::vector<std::wstring>& assignments, const wchar_t* set
             return 2;
         }
         settingsPath = copies.front().settingsPath;
+        // Any program may write a record: its path is written only where it is a copy's own.
+        if (!IsSettingsFileOfACopy(copies.front().processId, settingsPath)) {
+            std::printf("%s names %s as StickShift's settings file, but no StickShift copy that "
+                        "it has loaded reads that file: nothing was written. Name the file with "
+                        "--settings\n",
+                        copies.front().program.c_str(), ConsoleText(settingsPath.c_str()).c_str());
+            return 2;
+        }
     }
     std::string refused;
     if (!WriteSettingsFile(settingsPath, changes, refused)) {

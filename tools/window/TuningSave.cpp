@@ -34,6 +34,13 @@ void Save() {
     if (target == nullptr)
         return;
     const std::wstring path = target->settingsPath;
+    // Any program may write a record: its path is written only where it is a copy's own.
+    if (target->processId != 0 && !IsSettingsFileOfACopy(target->processId, path)) {
+        SetText(TuneStatus, Wide(target->program) + L" names " + path +
+                                L" as StickShift's settings file, but no StickShift copy that it "
+                                L"has loaded reads that file: nothing was saved.");
+        return;
+    }
     WIN32_FILE_ATTRIBUTE_DATA facts;
     const bool exists = FileFacts(path, facts);
     const bool changedOnDisk =
