@@ -118,17 +118,13 @@ void CloseProcessRecord() {
 
 void PublishTurn(SHORT x, SHORT y, bool stickCounts, bool keyHeld) {
     InterlockedExchange64(&ThisProcessRecord->lastTurn,
-                          static_cast<LONG64>(static_cast<USHORT>(x)) |
-                              static_cast<LONG64>(static_cast<USHORT>(y)) << 16 |
-                              static_cast<LONG64>(stickCounts) << 32 |
-                              static_cast<LONG64>(keyHeld) << 33);
+                          static_cast<LONG64>(PackTurn({x, y, stickCounts, keyHeld})));
 }
 
 PublishedTurn LastPublishedTurn(const ProcessRecord& record) {
     // One load, of the whole word, that writes nothing: a tool maps the record for reading.
-    const LONG64 turn = __atomic_load_n(&record.lastTurn, __ATOMIC_ACQUIRE);
-    return {static_cast<SHORT>(turn & 0xFFFF), static_cast<SHORT>(turn >> 16 & 0xFFFF),
-            (turn >> 32 & 1) != 0, (turn >> 33 & 1) != 0};
+    return UnpackTurn(
+        static_cast<std::uint64_t>(__atomic_load_n(&record.lastTurn, __ATOMIC_ACQUIRE)));
 }
 
 void PublishSettingsPath(const wchar_t* path) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "shared/PathCapacity.h"
+#include "shared/TurnWord.h"
 
 // What every StickShift copy in one process shares, in a small named mapping,
 // "Local\StickShift.<process id>": which copy acts, and what the no-loader copies learn from the
@@ -35,10 +36,9 @@ struct ProcessRecord {
     // fields it holds.
     volatile LONG layoutVersion;
     volatile LONG layoutSize;
-    // From 1.6.0, for the tools. At each turn of the acting copy: the stick's X in the low 16
-    // bits, Y in the next 16, then bit 32 set while the stick counts (the game has the focus
-    // where that matters, and XInput enabled) and bit 33 while the key is held. One word, so that
-    // a tool never sees one turn's X with another's Y.
+    // From 1.6.0, for the tools. At each turn of the acting copy, as PackTurn lays it out: the
+    // stick, whether it counts (the game has the focus where that matters, and XInput enabled),
+    // and whether the key is held.
     volatile LONG64 lastTurn;
     // Saves of the settings file that tools asked the acting copy to apply, and that it has.
     volatile LONG savesAsked;
@@ -120,10 +120,6 @@ void CloseProcessRecord();
 
 // What the acting copy tells the tools at each turn.
 void PublishTurn(SHORT x, SHORT y, bool stickCounts, bool keyHeld);
-struct PublishedTurn {
-    SHORT x, y;
-    bool stickCounts, keyHeld;
-};
 PublishedTurn LastPublishedTurn(const ProcessRecord& record);
 
 // The settings file the acting copy reads, for the tools.

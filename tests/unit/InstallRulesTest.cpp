@@ -138,6 +138,11 @@ TEST(InstallRules, WhatInstallingIntoAFolderDoes) {
              f.files = {{"xinput1_3.dll", true, "1.4.0", "Game.exe", false, "", true}};
          },
          PlanRefused, 64, "", "close Game.exe first"},
+        {"a copy under another name that a game has loaded: refused, not deleted",
+         [](InstallFacts& f) {
+             f.files = {{"xinput1_4.dll", true, "1.4.0", "Other.exe", false, "", true}};
+         },
+         PlanRefused, 64, "", "close Other.exe first"},
         {"a file in use by a program that cannot be named (another bitness, elevated)",
          [](InstallFacts& f) {
              f.files = {{"xinput1_3.dll", true, "1.4.0", "", false, "", true}};

@@ -22,6 +22,15 @@ bool Exists(const std::string& path) {
     return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// What a run set aside and did not delete.
+bool LeftAside(const std::string& folder) {
+    WIN32_FIND_DATAW entry;
+    const HANDLE search = FindFirstFileW(Wide(folder + "\\*.stickshift-old").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    return search != INVALID_HANDLE_VALUE;
+}
+
 class Install : public ModuleTest {
   protected:
     void SetUp() override {
@@ -53,6 +62,7 @@ TEST_F(Install, PutsTheCopyBesideAnyModThereAndTakesItOutAgain) {
         bool runs;           // this build can run the game
         int installs;
         bool heldOpen; // removing while the game runs on the copy: refused, nothing changed
+        std::string playersIni = ""; // the player's own StickShift.ini, kept throughout
     } cases[] = {
         {"a 64-bit program that imports xinput1_3.dll",
          Is64Bit ? ExeFolder() + "\\Game_xinput1_3.exe"
@@ -65,8 +75,9 @@ TEST_F(Install, PutsTheCopyBesideAnyModThereAndTakesItOutAgain) {
         {"over another mod's xinput1_3.dll, which finds its library by its own name",
          ExeFolder() + "\\Game_xinput1_3.exe", testController, Is64Bit ? "x64" : "x86", true, 1,
          false},
-        {"installed twice, then removed", ExeFolder() + "\\Game_xinput1_3.exe", "",
-         Is64Bit ? "x64" : "x86", false, 2, false},
+        {"installed twice, then removed, the player's settings kept",
+         ExeFolder() + "\\Game_xinput1_3.exe", "", Is64Bit ? "x64" : "x86", false, 2, false,
+         "[Settings]\r\nThresholdOnPct=70\r\n"},
         // For the 32-bit tool, a game of another bitness, whose modules it cannot list.
         {"while the 64-bit game runs on its copy",
          ExeFolder() + (Is64Bit ? "" : "\\..\\..\\windows\\tests") + "\\Game_xinput1_3.exe", "",
@@ -79,6 +90,8 @@ TEST_F(Install, PutsTheCopyBesideAnyModThereAndTakesItOutAgain) {
         CopyFileW(Wide(c.game).c_str(), Wide(game).c_str(), FALSE);
         if (!c.foreign.empty())
             WriteTextFile(folder + "\\xinput1_3.dll", c.foreign);
+        if (!c.playersIni.empty())
+            WriteTextFile(folder + "\\StickShift.ini", c.playersIni);
         std::string output;
         for (int install = 0; install < c.installs; ++install) {
             ASSERT_EQ(Probe("--install", game, output), 0u) << output;
@@ -89,8 +102,9 @@ TEST_F(Install, PutsTheCopyBesideAnyModThereAndTakesItOutAgain) {
         EXPECT_EQ(ReadFileBytes(folder + "\\xinput1_3.dll"),
                   ReadFileBytes(package + c.copyOf + "\\no-loader\\xinput1_3.dll"));
         EXPECT_EQ(ReadFileBytes(folder + "\\StickShift.ini"),
-                  ReadFileBytes(package + "StickShift.ini"));
+                  c.playersIni.empty() ? ReadFileBytes(package + "StickShift.ini") : c.playersIni);
         EXPECT_EQ(ReadFileBytes(folder + "\\StickShift-original\\xinput1_3.dll"), c.foreign);
+        EXPECT_FALSE(LeftAside(folder));
 
         if (c.runs) {
             // Pushed from the start: the key goes down, and up as the game exits.
@@ -103,7 +117,9 @@ TEST_F(Install, PutsTheCopyBesideAnyModThereAndTakesItOutAgain) {
             ExpectNextEventWithin(true, 2);
             ExpectEventsNow(2);
             CheckAndClearKeyEvents();
-            EXPECT_EQ(Controller().wrappedReads > 0, !c.foreign.empty());
+            // Every one of the game's 50 reads, and not only the first of each thread.
+            EXPECT_EQ(Controller().wrappedReads >= 50, !c.foreign.empty())
+                << Controller().wrappedReads;
             PlaceLeftStick(0, 0, false);
         }
 
@@ -125,7 +141,9 @@ TEST_F(Install, PutsTheCopyBesideAnyModThereAndTakesItOutAgain) {
         EXPECT_EQ(ReadFileBytes(folder + "\\xinput1_3.dll"), c.foreign) << "put back byte for byte";
         EXPECT_EQ(Exists(folder + "\\xinput1_3.dll"), !c.foreign.empty());
         EXPECT_FALSE(Exists(folder + "\\StickShift-original"));
-        EXPECT_FALSE(Exists(folder + "\\StickShift.ini"));
+        EXPECT_EQ(ReadFileBytes(folder + "\\StickShift.ini"), c.playersIni);
+        EXPECT_EQ(Exists(folder + "\\StickShift.ini"), !c.playersIni.empty());
+        EXPECT_FALSE(LeftAside(folder));
         EXPECT_TRUE(Exists(game));
     }
 }
@@ -137,10 +155,14 @@ TEST_F(Install, AStepThatFailsPutsBackEveryChangeAlreadyMade) {
     const std::string game = folder + "\\Game.exe";
     CopyFileW(Wide(ExeFolder() + "\\Game_xinput1_3.exe").c_str(), Wide(game).c_str(), FALSE);
     CreateDirectoryW(Wide(folder + "\\StickShift.ini").c_str(), nullptr);
+    // Another mod's library, moved into a StickShift-original made for it, comes back, and the
+    // folder goes: undone in the reverse order.
+    WriteTextFile(folder + "\\xinput1_3.dll", "another mod's");
     std::string output;
     EXPECT_EQ(Probe("--install", game, output), 1u) << output;
     EXPECT_NE(output.find("Everything was put back as it was."), std::string::npos) << output;
-    EXPECT_FALSE(Exists(folder + "\\xinput1_3.dll"));
+    EXPECT_EQ(ReadFileBytes(folder + "\\xinput1_3.dll"), "another mod's");
+    EXPECT_FALSE(Exists(folder + "\\StickShift-original"));
     EXPECT_FALSE(Exists(folder + "\\xinput1_3.dll.stickshift-new"));
 }
 
@@ -246,8 +268,20 @@ TEST_F(Display, TheTunerSavesTheChangedCircleAndTheRunningGameAppliesIt) {
     EXPECT_NE(status.find("StickShiftWineTests.exe uses the new settings."), std::string::npos)
         << status;
     EXPECT_EQ(ControlText(shown, OnValue), "30 %");
-    EXPECT_EQ(ReadFileBytes(ExeFolder() + "\\cases\\" + CaseFolder() + "\\StickShift.ini"),
+    const std::string file = ExeFolder() + "\\cases\\" + CaseFolder() + "\\StickShift.ini";
+    EXPECT_EQ(ReadFileBytes(file),
               "[Settings]\r\n; sprint\r\nThresholdOnPct = 30\r\nThresholdOffPct=20\r\nMine=1\r\n");
+    // A second change saves at once: the window read the file again after its own save, so it
+    // does not ask whether to save over a change on disk.
+    PostMessageW(shown, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 10),
+                 reinterpret_cast<LPARAM>(GetDlgItem(shown, OffBar)));
+    PostMessageW(shown, WM_COMMAND, MAKEWPARAM(SaveButton, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(shown, SaveButton)));
+    for (int wait = 0; wait < 30 && ReadFileBytes(file).find("OffPct=10") == std::string::npos;
+         ++wait)
+        Sleep(100);
+    EXPECT_EQ(ReadFileBytes(file),
+              "[Settings]\r\n; sprint\r\nThresholdOnPct = 30\r\nThresholdOffPct=10\r\nMine=1\r\n");
 
     // The game in front: the tuner, on top of it and taking no focus, shows what the module
     // reads and decides inside it.
@@ -256,7 +290,7 @@ TEST_F(Display, TheTunerSavesTheChangedCircleAndTheRunningGameAppliesIt) {
     SetForegroundWindow(game);
     std::string source;
     for (int wait = 0; wait < 30 && source.find("inside StickShiftWineTests.exe.\r\nThe game "
-                                                "uses on 30 %, off 20 %") == std::string::npos;
+                                                "uses on 30 %, off 10 %") == std::string::npos;
          ++wait, Sleep(100)) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
@@ -264,7 +298,7 @@ TEST_F(Display, TheTunerSavesTheChangedCircleAndTheRunningGameAppliesIt) {
         source = ControlText(shown, TuneSource);
     }
     EXPECT_NE(source.find("The stick as StickShift reads it inside StickShiftWineTests.exe.\r\n"
-                          "The game uses on 30 %, off 20 %, Left Shift, Hold."),
+                          "The game uses on 30 %, off 10 %, Left Shift, Hold."),
               std::string::npos)
         << source;
     EXPECT_EQ(ControlText(shown, KeyState), "Key down (the dot is green)");

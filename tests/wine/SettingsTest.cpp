@@ -201,12 +201,31 @@ TEST_F(SettingsFile, SavedThroughTheProbeApplyWhileTheGameRuns) {
     set("ThresholdOnPct=20", 2, "nothing was written");
     EXPECT_EQ(ReadFileBytes(victim), "mine\r\n");
     std::memcpy(record->settingsPath, published, sizeof published);
+    // A busy file (an editor writing it) is tried again, never read as every default at once,
+    // which would hold Left Shift for LCtrl.
+    const std::string settingsFile = ExeFolder() + "\\cases\\" + CaseFolder() + "\\StickShift.ini";
+    const HANDLE busy = CreateFileW(Wide(settingsFile).c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(busy, INVALID_HANDLE_VALUE);
+    const LONG save = InterlockedIncrement(&record->savesAsked);
+    Sleep(300);
+    ExpectEventsNow(3);
+    CloseHandle(busy);
+    for (int wait = 0; wait < 100 && record->savesApplied - save < 0; ++wait)
+        Sleep(10);
+    EXPECT_GE(record->savesApplied - save, 0);
     UnmapViewOfFile(record);
     CloseHandle(mapping);
+    ExpectEventsNow(3);
+    // A save that changes the controller lets go of the key held for the old one first.
+    PlaceLeftStick(13107, 0, true, 1);
+    set("Controller=2");
+    EXPECT_TRUE(WaitForKeyEvents(5, 1000));
+    PlaceLeftStick(0, 0, false, 1);
     Unload(module);
     const std::vector<KeyEvent> events = KeyEvents();
-    ASSERT_EQ(events.size(), 4u);
-    const DWORD keys[] = {VK_LSHIFT, VK_LSHIFT, VK_LCONTROL, VK_LCONTROL};
+    ASSERT_EQ(events.size(), 6u);
+    const DWORD keys[] = {VK_LSHIFT, VK_LSHIFT, VK_LCONTROL, VK_LCONTROL, VK_LCONTROL, VK_LCONTROL};
     for (size_t i = 0; i < events.size(); ++i) {
         EXPECT_EQ(events[i].vkCode, keys[i]) << i;
         EXPECT_EQ(events[i].up, i % 2 == 1) << i;
@@ -214,7 +233,7 @@ TEST_F(SettingsFile, SavedThroughTheProbeApplyWhileTheGameRuns) {
     ClearKeyEvents();
     EXPECT_EQ(ReadFileBytes(ExeFolder() + "\\cases\\" + CaseFolder() + "\\StickShift.ini"),
               "; my settings\r\n[Settings]\r\nThresholdOnPct = 30\r\nThresholdOffPct=20\r\n"
-              "Mine=1\r\nKey=LCtrl\r\nMode=Hold\r\n");
+              "Mine=1\r\nKey=LCtrl\r\nMode=Hold\r\nController=2\r\n");
 }
 
 // A save asked after the module read its file, but before its first turn (the controller library
