@@ -195,7 +195,10 @@ TEST_F(SettingsFile, SavedThroughTheProbeApplyWhileTheGameRuns) {
     ASSERT_NE(record, nullptr);
     wchar_t published[SettingsPathCapacity];
     std::memcpy(published, record->settingsPath, sizeof published);
-    const std::string victim = ExeFolder() + "\\cases\\" + CaseFolder() + "\\victim.txt";
+    // Another folder's file of that very name: another game's settings, say.
+    const std::string other = ExeFolder() + "\\cases\\" + CaseFolder() + "\\Other";
+    CreateDirectoryW(Wide(other).c_str(), nullptr);
+    const std::string victim = other + "\\StickShift.ini";
     WriteTextFile(victim, "mine\r\n");
     swprintf(record->settingsPath, SettingsPathCapacity, L"%ls", Wide(victim).c_str());
     set("ThresholdOnPct=20", 2, "nothing was written");

@@ -76,7 +76,7 @@ bool IdentityOf(const std::wstring& path, FileIdentity& identity) {
     const HANDLE file = CreateFileW(LongPathForm(path).c_str(), 0,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    BY_HANDLE_FILE_INFORMATION facts;
+    BY_HANDLE_FILE_INFORMATION facts = {};
     const bool read = file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &facts);
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
@@ -110,8 +110,9 @@ std::wstring SettingsFileOfCopy(const std::wstring& modulePath) {
 
 bool SameFile(const std::wstring& a, const std::wstring& b) {
     bool bothThere;
-    if (SameIdentity(a, b, bothThere) || bothThere)
-        return bothThere;
+    const bool same = SameIdentity(a, b, bothThere);
+    if (bothThere)
+        return same;
     FileIdentity identity;
     return !IdentityOf(a, identity) && !IdentityOf(b, identity) && SamePath(NameOf(a), NameOf(b)) &&
            SameIdentity(FolderOf(a), FolderOf(b), bothThere);
