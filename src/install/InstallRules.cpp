@@ -40,7 +40,10 @@ std::string InUse(const FolderFile& file) {
 // A file that cannot be told StickShift's or not is neither replaced, set aside nor kept: the
 // plan stops before it changes anything. Empty when every file can be told.
 std::string UntoldFile(const InstallFacts& facts) {
-    for (const FolderFile& file : facts.files)
+    std::vector<FolderFile> files = facts.files;
+    for (const LoaderFolderFacts& folder : facts.loaderFolders)
+        files.insert(files.end(), folder.plugins.begin(), folder.plugins.end());
+    for (const FolderFile& file : files)
         if (!file.cannotTell.empty())
             return "Cannot tell whether " + file.name + " is StickShift's: " + file.cannotTell;
     return std::string();
@@ -57,6 +60,93 @@ void AddCommonWords(const InstallFacts& facts, InstallPlan& plan) {
         plan.needsAdministrator = true;
         plan.words.push_back("The game's folder can be changed only as administrator.");
     }
+}
+
+// Whether the copy's path, at `name` relative to the game's folder, is longer than the copy
+// reads of its own path (ModulePathCapacity characters, with the terminator).
+bool TooLong(const InstallFacts& facts, const std::string& name) {
+    return facts.folderPathLength + 1 + name.size() >= ModulePathCapacity;
+}
+
+std::string TooLongWords(const InstallFacts& facts) {
+    return "The game's folder's path is " + std::to_string(facts.folderPathLength) +
+           " characters long: StickShift finds its settings by its own path, which it reads in "
+           "at most " +
+           std::to_string(ModulePathCapacity - 1) + ". Move the game to a shorter path";
+}
+
+std::string InFolder(int folder, const std::string& name) {
+    return folder == LoaderInGameFolder ? name
+                                        : std::string(LoaderFolderNames[folder]) + "\\" + name;
+}
+
+// The plug-in form already in a loader's folder, StickShift's by its bytes; null for none.
+const FolderFile* InstalledPlugin(const InstallFacts& facts, int& folder) {
+    for (folder = 0; folder < LoaderFolderCount; ++folder)
+        for (const FolderFile& file : facts.loaderFolders[folder].plugins)
+            if (file.stickShift)
+                return &file;
+    return nullptr;
+}
+
+// The plug-in form in a loader's folder: where a plug-in form is, else the first folder that
+// holds .asi files, else scripts\, made. `loaderFile` names the file taken for the loader.
+InstallPlan PlanPlugin(const InstallFacts& facts, InstallPlan plan, const std::string& version,
+                       const std::string& loaderFile) {
+    int folder;
+    const FolderFile* installed = InstalledPlugin(facts, folder);
+    if (installed == nullptr) {
+        folder = LoaderScripts;
+        for (int f = LoaderFolderCount - 1; f >= 0; --f)
+            if (facts.loaderFolders[f].holdsAsi)
+                folder = f;
+    }
+    const LoaderFolderFacts& there = facts.loaderFolders[folder];
+    if (TooLong(facts, InFolder(folder, "StickShift.asi")))
+        return Refuse(plan, TooLongWords(facts));
+    const std::string shown = folder == LoaderInGameFolder
+                                  ? "the game's folder"
+                                  : std::string(LoaderFolderNames[folder]) + "\\";
+    if (!loaderFile.empty()) {
+        if (loaderFile == "xinput1_4.dll" && !facts.loaderExportsGetStateAt2)
+            return Refuse(plan, "xinput1_4.dll, probably a plug-in loader, does not read the "
+                                "controller as Windows' library does (XInputGetState at ordinal "
+                                "2): the plug-in form, which reads through xinput1_4.dll, cannot "
+                                "run beside it");
+        plan.words.push_back(loaderFile +
+                             " is probably a plug-in loader, which must run when "
+                             "the game starts: it stays as it is, and StickShift "
+                             "goes in as its plug-in, in " +
+                             shown + ".");
+    }
+    if (installed != nullptr) {
+        if (installed->inUse)
+            return Refuse(plan, InUse(*installed));
+        plan.words.push_back(InFolder(folder, installed->name) + ": StickShift " +
+                             installed->version + ", the plug-in form, replaced by " + version +
+                             ".");
+        plan.steps.push_back({WritePlugin, InFolder(folder, installed->name)});
+    } else {
+        if (!there.exists && folder != LoaderInGameFolder) {
+            plan.steps.push_back({MakeLoaderFolder, LoaderFolderNames[folder]});
+            plan.words.push_back(shown + ": made, for the plug-in.");
+        }
+        plan.steps.push_back({WritePlugin, InFolder(folder, "StickShift.asi")});
+        plan.words.push_back(InFolder(folder, "StickShift.asi") + ": the plug-in form, added.");
+    }
+    const bool iniPresent = folder == LoaderInGameFolder ? facts.iniPresent : there.iniPresent;
+    if (iniPresent) {
+        plan.words.push_back(InFolder(folder, "StickShift.ini") + ": yours, kept as it is.");
+        if (there.iniNamesPadButton)
+            plan.words.push_back("Its Key is a controller button, which only the no-loader "
+                                 "form holds: the plug-in form holds nothing until Key names a "
+                                 "keyboard key.");
+    } else {
+        plan.steps.push_back({WriteSampleIni, InFolder(folder, "stickshift.ini")});
+        plan.words.push_back(InFolder(folder, "StickShift.ini") + ": the sample, to tune.");
+    }
+    plan.outcome = PlanReady;
+    return plan;
 }
 
 } // namespace
@@ -86,13 +176,11 @@ InstallPlan PlanInstall(const InstallFacts& facts, const std::string& version) {
     AddCommonWords(facts, plan);
     if (const std::string untold = UntoldFile(facts); !untold.empty())
         return Refuse(plan, untold);
-    const FolderFile* plugin = Find(facts, "stickshift.dll");
-    if (plugin != nullptr && plugin->stickShift) {
-        plan.outcome = PlanNothingToDo;
-        plan.words.push_back("StickShift.dll, the plug-in form, is in this folder: a plug-in "
-                             "loader runs it here, so nothing is added.");
-        return plan;
-    }
+    // The plug-in form already there is updated where it is; no second copy is added.
+    int pluginFolder;
+    if (InstalledPlugin(facts, pluginFolder) != nullptr)
+        return PlanPlugin(facts, plan, version, "");
+    const InstallPlan common = plan;
 
     std::vector<std::string> names;
     const std::string imported = CopyNameFor(facts);
@@ -121,15 +209,16 @@ InstallPlan PlanInstall(const InstallFacts& facts, const std::string& version) {
                              "and xinput1_3.dll, of which one acts.");
     }
 
+    // A file of that name that the folder's signs show to be a plug-in loader's stays: the
+    // plug-in form goes into the loader's folder instead.
     for (const std::string& name : names) {
-        // The copy reads its own path into ModulePathCapacity characters, with the terminator.
-        if (facts.folderPathLength + 1 + name.size() >= ModulePathCapacity)
-            return Refuse(plan, "The game's folder's path is " +
-                                    std::to_string(facts.folderPathLength) +
-                                    " characters long: StickShift finds its settings by its own "
-                                    "path, which it reads in at most " +
-                                    std::to_string(ModulePathCapacity - 1) +
-                                    ". Move the game to a shorter path");
+        const FolderFile* file = Find(facts, name);
+        if (file != nullptr && !file->stickShift && !HasOriginal(facts, name) && facts.loaderSigns)
+            return PlanPlugin(facts, common, version, name);
+    }
+    for (const std::string& name : names) {
+        if (TooLong(facts, name))
+            return Refuse(plan, TooLongWords(facts));
         const FolderFile* file = Find(facts, name);
         if (file != nullptr && file->inUse)
             return Refuse(plan, InUse(*file));
@@ -145,10 +234,6 @@ InstallPlan PlanInstall(const InstallFacts& facts, const std::string& version) {
                                         "you want to keep, and delete the other");
             plan.words.push_back(name + ": the same as the one kept in StickShift-original "
                                         "(the game's check put it back): replaced.");
-        } else if (facts.loaderSigns) {
-            return Refuse(plan, name + " is probably a plug-in loader, which must run when the "
-                                       "game starts: put StickShift.dll into the loader's "
-                                       "plug-in folder instead");
         } else {
             plan.steps.push_back({MoveToOriginal, name});
             plan.words.push_back(name + ": not StickShift's (the game's, or another mod's): "
@@ -191,6 +276,30 @@ InstallPlan PlanRemove(const InstallFacts& facts) {
             return Refuse(plan, InUse(file));
         plan.steps.push_back({DeleteCopy, file.name});
         plan.words.push_back(file.name + ": StickShift " + file.version + ", removed.");
+    }
+    for (int folder = 0; folder < LoaderFolderCount; ++folder) {
+        const LoaderFolderFacts& there = facts.loaderFolders[folder];
+        bool removed = false;
+        for (const FolderFile& file : there.plugins) {
+            if (!file.stickShift)
+                continue;
+            if (file.inUse)
+                return Refuse(plan, InUse(file));
+            plan.steps.push_back({DeleteCopy, InFolder(folder, file.name)});
+            plan.words.push_back(InFolder(folder, file.name) + ": StickShift " + file.version +
+                                 ", the plug-in form, removed.");
+            removed = true;
+        }
+        if (!removed || folder == LoaderInGameFolder)
+            continue; // the game folder's settings file: below
+        if (there.iniPresent && there.iniIsSample) {
+            plan.steps.push_back({DeleteIni, InFolder(folder, "stickshift.ini")});
+            plan.words.push_back(InFolder(folder, "StickShift.ini") + ": the sample, removed.");
+        } else if (there.iniPresent) {
+            plan.words.push_back(InFolder(folder, "StickShift.ini") + ": changed by you, kept.");
+        }
+        if (there.madeByStickShift)
+            plan.steps.push_back({RemoveLoaderFolder, LoaderFolderNames[folder]});
     }
     for (const std::string& name : facts.originals) {
         const FolderFile* file = Find(facts, name);

@@ -18,6 +18,20 @@ struct FolderFile {
     bool inUse;             // a running program has it loaded, named or not
 };
 
+// The folders where a plug-in loader of the kind that loads .asi files picks up its plug-ins.
+enum LoaderFolder { LoaderInGameFolder, LoaderScripts, LoaderPlugins, LoaderFolderCount };
+constexpr const char* LoaderFolderNames[LoaderFolderCount] = {"", "scripts", "plugins"};
+
+struct LoaderFolderFacts {
+    bool exists;           // the folder (the game's own always is)
+    bool holdsAsi;         // .asi files that are not StickShift's
+    bool madeByStickShift; // made by StickShift for its plug-in, and marked so
+    std::vector<FolderFile>
+        plugins; // stickshift.asi and stickshift.dll there, by name in lower case
+    bool iniPresent, iniIsSample;
+    bool iniNamesPadButton; // its Key is a controller button, which the plug-in form cannot hold
+};
+
 struct InstallFacts {
     std::string program;          // the chosen program's file name
     std::size_t folderPathLength; // its folder's full path, in UTF-16 characters
@@ -33,7 +47,11 @@ struct InstallFacts {
     bool iniPresent;
     bool iniIsSample; // byte for byte the shipped sample
     bool loaderSigns; // .asi files, or a scripts or plugins folder
-    bool antiCheat;   // an EasyAntiCheat or BattlEye folder or service program
+    LoaderFolderFacts loaderFolders[LoaderFolderCount];
+    // Where the loader's file bears xinput1_4.dll's name, the plug-in form's import reaches it:
+    // whether it exports XInputGetState at ordinal 2, as Windows' library does.
+    bool loaderExportsGetStateAt2;
+    bool antiCheat; // an EasyAntiCheat or BattlEye folder or service program
     bool underWindowsApps;
     bool needsAdministrator; // the folder cannot be written without
 };
@@ -43,9 +61,12 @@ enum PlanAction {
     MoveToOriginal,  // the file `name` into StickShift-original, under its own name
     DeleteCopy,      // a StickShift copy named `name`
     PutBackOriginal, // StickShift-original's `name` back into the folder
-    WriteSampleIni,
+    WriteSampleIni,  // StickShift.ini in the folder of `name`, relative to the game's
     DeleteIni,
     DeleteOriginalFolder, // StickShift-original, once empty
+    WritePlugin,          // the plug-in form of the program's architecture, at `name`, relative
+    MakeLoaderFolder,     // the folder `name` for the plug-in, marked as StickShift's
+    RemoveLoaderFolder,   // the folder `name` that StickShift made, once it holds nothing else
 };
 
 struct PlanStep {
@@ -75,6 +96,9 @@ struct InstallPlan {
 // The XInput library's name that the copy takes in the game's folder, from the facts; empty
 // when nothing imports XInput (then xinput1_4.dll and xinput1_3.dll both).
 std::string CopyNameFor(const InstallFacts& facts);
+
+// The file that marks a loader's folder as made by StickShift, in it.
+constexpr const char* MadeFolderMark = "StickShift-made-this-folder.txt";
 
 InstallPlan PlanInstall(const InstallFacts& facts, const std::string& version);
 InstallPlan PlanRemove(const InstallFacts& facts);

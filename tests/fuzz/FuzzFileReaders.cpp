@@ -19,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (facts.xinput[sizeof facts.xinput - 1] != '\0' ||
          (facts.bits != 0 && facts.bits != 32 && facts.bits != 64)))
         std::abort();
+    ExportsXInputGetStateAtOrdinal2(file.data(), file.size());
     char version[24];
     const FileOwner owner = ReadFileOwner(file.data(), file.size(), version, sizeof version);
     if (owner != FileStickShift && version[0] != '\0')

@@ -29,8 +29,9 @@ FolderFile Untold(const char* name) {
 }
 
 std::string Steps(const InstallPlan& plan) {
-    static const char* const actions[] = {"write",     "move aside", "delete",       "put back",
-                                          "write ini", "delete ini", "delete folder"};
+    static const char* const actions[] = {
+        "write",      "move aside",    "delete",       "put back",    "write ini",
+        "delete ini", "delete folder", "write plugin", "make folder", "remove folder"};
     std::string text;
     for (const PlanStep& step : plan.steps)
         text += std::string(text.empty() ? "" : ", ") + actions[step.action] + " " + step.name;
@@ -101,9 +102,20 @@ TEST(InstallRules, WhatInstallingIntoAFolderDoes) {
          },
          PlanReady, 64, "write xinput1_3.dll, delete xinput9_1_0.dll, write ini stickshift.ini",
          "StickShift 1.4.0, replaced by 1.5.0"},
-        {"the plug-in form present: nothing is added",
-         [](InstallFacts& f) { f.files = {Copy("stickshift.dll")}; }, PlanNothingToDo, 64, "",
-         "the plug-in form"},
+        {"the plug-in form present: updated where it is, no second copy",
+         [](InstallFacts& f) {
+             f.loaderFolders[LoaderInGameFolder].plugins = {Copy("stickshift.dll")};
+             f.iniPresent = true;
+         },
+         PlanReady, 64, "write plugin stickshift.dll", "the plug-in form, replaced by 1.5.0"},
+        {"the plug-in form present as .asi in scripts\\, beside another mod's xinput1_3.dll",
+         [](InstallFacts& f) {
+             f.files = {Foreign("xinput1_3.dll")};
+             f.loaderSigns = f.loaderFolders[LoaderScripts].exists = true;
+             f.loaderFolders[LoaderScripts].plugins = {Copy("stickshift.asi")};
+         },
+         PlanReady, 64, "write plugin scripts\\stickshift.asi, write ini scripts\\stickshift.ini",
+         "scripts\\stickshift.asi: StickShift 1.4.0"},
         {"a foreign file of that name is kept aside and chained",
          [](InstallFacts& f) { f.files = {Foreign("xinput1_3.dll")}; }, PlanReady, 64,
          "move aside xinput1_3.dll, write xinput1_3.dll, write ini stickshift.ini",
@@ -120,12 +132,44 @@ TEST(InstallRules, WhatInstallingIntoAFolderDoes) {
              f.originals = {"xinput1_3.dll"};
          },
          PlanRefused, 64, "", "Nothing was changed"},
-        {"a plug-in loader's signs: no chaining",
+        {"a loader's file, and a scripts\\ folder: the plug-in goes there, the loader stays",
          [](InstallFacts& f) {
              f.files = {Foreign("xinput1_3.dll")};
-             f.loaderSigns = true;
+             f.loaderSigns = f.loaderFolders[LoaderScripts].exists = true;
          },
-         PlanRefused, 64, "", "put StickShift.dll into the loader's plug-in folder"},
+         PlanReady, 64, "write plugin scripts\\StickShift.asi, write ini scripts\\stickshift.ini",
+         "xinput1_3.dll is probably a plug-in loader"},
+        {"the .asi files beside the game, and the player's settings there",
+         [](InstallFacts& f) {
+             f.files = {Foreign("xinput1_3.dll")};
+             f.loaderSigns = f.loaderFolders[LoaderInGameFolder].holdsAsi = true;
+             f.iniPresent = f.loaderFolders[LoaderInGameFolder].iniNamesPadButton = true;
+         },
+         PlanReady, 64, "write plugin StickShift.asi", "only the no-loader form holds"},
+        {"the .asi files in plugins\\ rather than an empty scripts\\",
+         [](InstallFacts& f) {
+             f.files = {Foreign("xinput1_3.dll")};
+             f.loaderSigns = f.loaderFolders[LoaderScripts].exists = true;
+             f.loaderFolders[LoaderPlugins].exists = f.loaderFolders[LoaderPlugins].holdsAsi = true;
+         },
+         PlanReady, 64, "write plugin plugins\\StickShift.asi, write ini plugins\\stickshift.ini",
+         "in plugins\\."},
+        {"a lone plugins\\ folder with no .asi: scripts\\ is made",
+         [](InstallFacts& f) {
+             f.files = {Foreign("xinput1_3.dll")};
+             f.loaderSigns = f.loaderFolders[LoaderPlugins].exists = true;
+         },
+         PlanReady, 64,
+         "make folder scripts, write plugin scripts\\StickShift.asi, write ini "
+         "scripts\\stickshift.ini",
+         "scripts\\: made"},
+        {"a loader named xinput1_4.dll that reads otherwise than Windows' library: refused",
+         [](InstallFacts& f) {
+             f.xinputImport = "xinput1_4.dll";
+             f.files = {Foreign("xinput1_4.dll")};
+             f.loaderSigns = f.loaderFolders[LoaderScripts].exists = true;
+         },
+         PlanRefused, 64, "", "XInputGetState at ordinal 2"},
         {"anti-cheat: a warning", [](InstallFacts& f) { f.antiCheat = true; }, PlanReady, 64,
          "write xinput1_3.dll, write ini stickshift.ini", "ban the account"},
         {"a Store game: refused", [](InstallFacts& f) { f.underWindowsApps = true; }, PlanRefused,
@@ -208,6 +252,17 @@ TEST(InstallRules, RemovingTakesOnlyStickShiftsOwnAndPutsBackWhatItKeptAside) {
              f.files = {Copy("xinput1_4.dll"), Untold("xinput1_3.dll")};
          },
          PlanRefused, ""},
+        {"the plug-in form in a scripts\\ folder StickShift made, with the sample",
+         [](InstallFacts& f) {
+             f.files = {Foreign("xinput1_3.dll")};
+             LoaderFolderFacts& scripts = f.loaderFolders[LoaderScripts];
+             scripts.exists = scripts.madeByStickShift = scripts.iniPresent = true;
+             scripts.iniIsSample = true;
+             scripts.plugins = {Copy("stickshift.asi"), Foreign("stickshift.dll")};
+         },
+         PlanReady,
+         "delete scripts\\stickshift.asi, delete ini scripts\\stickshift.ini, remove folder "
+         "scripts"},
         {"a copy in use",
          [](InstallFacts& f) {
              f.files = {{"xinput1_3.dll", true, "1.5.0", "Game.exe", false, "", true}};

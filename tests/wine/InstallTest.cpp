@@ -166,6 +166,49 @@ TEST_F(Install, AStepThatFailsPutsBackEveryChangeAlreadyMade) {
     EXPECT_FALSE(Exists(folder + "\\xinput1_3.dll.stickshift-new"));
 }
 
+// A folder with a plug-in loader: the plug-in form goes into the loader's folder, the loader's
+// file stays byte for byte, and removing takes out StickShift's two files and a folder it made.
+TEST_F(Install, BesideAPlugInLoaderThePlugInFormGoesIntoItsFolder) {
+    const std::string package = ExeFolder() + "\\..\\..\\package\\";
+    const struct {
+        const char* what;
+        const char* sign; // the loader's other sign: a folder, or a file beside the game
+        const char* plugin;
+    } cases[] = {
+        {"an empty plugins folder: scripts is made", "plugins\\", "scripts\\StickShift.asi"},
+        {".asi files beside the game", "Other.asi", "StickShift.asi"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string folder = FreshCaseFolder(CaseFolder());
+        const std::string game = folder + "\\Game.exe";
+        CopyFileW(Wide(ExeFolder() + "\\Game_xinput1_3.exe").c_str(), Wide(game).c_str(), FALSE);
+        WriteTextFile(folder + "\\xinput1_3.dll", "a loader");
+        const std::string sign = folder + "\\" + c.sign;
+        if (sign.back() == '\\')
+            CreateDirectoryW(Wide(sign).c_str(), nullptr);
+        else
+            WriteTextFile(sign, "another plug-in");
+        const std::string plugin = folder + "\\" + c.plugin;
+        const std::string ini = plugin.substr(0, plugin.size() - 3) + "ini";
+        std::string output;
+        ASSERT_EQ(Probe("--install", game, output), 0u) << output;
+        EXPECT_NE(output.find("xinput1_3.dll is probably a plug-in loader"), std::string::npos)
+            << output;
+        EXPECT_EQ(ReadFileBytes(plugin),
+                  ReadFileBytes(package + (Is64Bit ? "x64" : "x86") + "\\StickShift.dll"));
+        EXPECT_EQ(ReadFileBytes(ini), ReadFileBytes(package + "StickShift.ini"));
+        EXPECT_EQ(ReadFileBytes(folder + "\\xinput1_3.dll"), "a loader");
+        ASSERT_EQ(Probe("--uninstall", game, output), 0u) << output;
+        EXPECT_FALSE(Exists(plugin));
+        EXPECT_FALSE(Exists(ini));
+        EXPECT_FALSE(Exists(folder + "\\scripts"));
+        EXPECT_TRUE(Exists(sign));
+        EXPECT_EQ(ReadFileBytes(folder + "\\xinput1_3.dll"), "a loader");
+        EXPECT_FALSE(LeftAside(folder));
+    }
+}
+
 // A folder whose path is longer than the copy reads of its own: installing is refused with
 // nothing changed, and a copy put there by hand is found and removed.
 TEST_F(Install, AFolderTooLongForTheCopyIsRefusedAndACopyThereIsRemoved) {

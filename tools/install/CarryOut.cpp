@@ -45,6 +45,33 @@ std::vector<std::wstring> DeleteLeftovers(const std::wstring& folder) {
     return left;
 }
 
+bool WriteMark(const std::wstring& mark) {
+    const HANDLE file = CreateFileW(mark.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const char text[] = "StickShift made this folder for its plug-in, StickShift.asi. Removing "
+                        "StickShift removes the folder while it holds nothing else.\r\n";
+    DWORD written = 0;
+    const bool ok =
+        WriteFile(file, text, sizeof text - 1, &written, nullptr) && written == sizeof text - 1;
+    CloseHandle(file);
+    return ok;
+}
+
+bool HoldsOnlyMark(const std::wstring& folder) {
+    WIN32_FIND_DATAW entry;
+    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    bool only = search != INVALID_HANDLE_VALUE;
+    for (bool more = only; more && only; more = FindNextFileW(search, &entry)) {
+        const std::wstring name = entry.cFileName;
+        only = name == L"." || name == L".." || SamePath(name, Wide(MadeFolderMark));
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    return only;
+}
+
 } // namespace
 
 CarryOutResult CarryOutPlan(const InstallPlan& plan, const std::wstring& program,
@@ -55,6 +82,7 @@ CarryOutResult CarryOutPlan(const InstallPlan& plan, const std::wstring& program
     std::vector<Done> journal;
     std::vector<std::wstring> setAside; // deleted once everything has gone through
     std::vector<std::wstring> leftovers = DeleteLeftovers(folder);
+    std::vector<std::wstring> madeFolders; // to remove at the end, if they hold nothing else
     const auto rename = [&](const std::wstring& from, const std::wstring& to) {
         if (!MoveFileExW(from.c_str(), to.c_str(), 0))
             return false;
@@ -113,13 +141,32 @@ CarryOutResult CarryOutPlan(const InstallPlan& plan, const std::wstring& program
         case PutBackOriginal:
             ok = rename(originals + L"\\" + name, path);
             break;
-        case WriteSampleIni:
-            ok = CopyFileW(sampleIni.c_str(), (folder + L"\\StickShift.ini").c_str(), TRUE);
+        case WriteSampleIni: {
+            const std::wstring ini = FolderOf(path) + L"\\StickShift.ini";
+            ok = CopyFileW(sampleIni.c_str(), ini.c_str(), TRUE);
             if (ok)
-                journal.push_back({Done::Created, folder + L"\\StickShift.ini", L""});
+                journal.push_back({Done::Created, ini, L""});
             break;
+        }
         case DeleteIni:
-            ok = putAside(folder + L"\\StickShift.ini");
+            ok = putAside(FolderOf(path) + L"\\StickShift.ini");
+            break;
+        case WritePlugin:
+            // The plug-in form of the same architecture, beside the no-loader form's folder.
+            ok = write(FolderOf(FolderOf(copySource)) + L"\\StickShift.dll", path);
+            break;
+        case MakeLoaderFolder: {
+            const std::wstring mark = path + L"\\" + Wide(MadeFolderMark);
+            ok = CreateDirectoryW(path.c_str(), nullptr) != FALSE;
+            if (ok)
+                journal.push_back({Done::MadeFolder, path, L""});
+            ok = ok && WriteMark(mark);
+            if (ok)
+                journal.push_back({Done::Created, mark, L""});
+            break;
+        }
+        case RemoveLoaderFolder:
+            madeFolders.push_back(path); // once the files set aside in it are gone
             break;
         case DeleteOriginalFolder:
             ok = RemoveDirectoryW(originals.c_str()) != FALSE;
@@ -136,6 +183,10 @@ CarryOutResult CarryOutPlan(const InstallPlan& plan, const std::wstring& program
         for (const std::wstring& aside : setAside)
             if (!DeleteFileW(aside.c_str()))
                 leftovers.push_back(aside);
+        // Whatever else came into a folder StickShift made keeps it.
+        for (const std::wstring& made : madeFolders)
+            if (HoldsOnlyMark(made) && DeleteFileW((made + L"\\" + Wide(MadeFolderMark)).c_str()))
+                RemoveDirectoryW(made.c_str());
         for (const std::wstring& left : leftovers)
             said += (said.empty() ? "" : "\n") + std::string("Left behind, to delete once ") +
                     "nothing holds it (an antivirus, say): " + Utf8(ShownPath(left));

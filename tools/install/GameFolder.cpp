@@ -7,6 +7,7 @@
 
 #include "../probe/GameProgram.h"
 #include "FolderFiles.h"
+#include "settings/SettingsRules.h"
 #include "shared/StickShiftFile.h"
 
 namespace {
@@ -86,6 +87,65 @@ void FindShippingBuilds(const std::wstring& folder, const std::wstring& below, i
         FindClose(search);
 }
 
+// What a file of StickShift's names in the folder is: StickShift's by its bytes or not, and
+// whether a running program has it loaded, named where the snapshot can see that program (not
+// one of another bitness, nor one run as administrator).
+FolderFile FileFacts(const std::wstring& path, const std::wstring& lowerName,
+                     const std::vector<std::pair<std::wstring, std::wstring>>& loaded) {
+    const FileOwnership owner = ReadFileOwnership(path.c_str());
+    FolderFile file = {Utf8(lowerName),
+                       owner.owner == FileStickShift,
+                       owner.version,
+                       "",
+                       false,
+                       owner.cannotTell != nullptr ? owner.cannotTell : "",
+                       false};
+    for (const auto& module : loaded)
+        if (module.first == Lower(path))
+            file.loadedBy = Utf8(module.second);
+    file.inUse = !file.loadedBy.empty() || LoadedByAProgram(path);
+    return file;
+}
+
+bool KeyIsPadButton(const std::wstring& settingsPath) {
+    wchar_t name[KeyNameCapacity] = L"";
+    GetPrivateProfileStringW(SettingsSection, KeyNameKey, DefaultKeyName, name, KeyNameCapacity,
+                             settingsPath.c_str());
+    HoldableKey key;
+    return KeyFromName(name, key) && key.padButton != 0;
+}
+
+// A plug-in loader's folder: the .asi files, the plug-in form, and its settings file.
+void GatherLoaderFolder(const std::wstring& dir, bool gameFolder, const std::wstring& sampleIni,
+                        const std::vector<std::pair<std::wstring, std::wstring>>& loaded,
+                        LoaderFolderFacts& there) {
+    const DWORD attributes = GetFileAttributesW(dir.c_str());
+    there.exists =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (!there.exists)
+        return;
+    there.madeByStickShift = !gameFolder && Exists(dir + L"\\" + Wide(MadeFolderMark));
+    WIN32_FIND_DATAW entry;
+    const HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &entry);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry)) {
+        const std::wstring name = Lower(entry.cFileName);
+        const std::wstring path = dir + L"\\" + entry.cFileName;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        if (name == L"stickshift.asi" || name == L"stickshift.dll")
+            there.plugins.push_back(FileFacts(path, name, loaded));
+        else if (EndsWith(name, L".asi"))
+            there.holdsAsi = true;
+        if (name == L"stickshift.ini") {
+            there.iniPresent = true;
+            there.iniIsSample = SameBytes(path, sampleIni);
+            there.iniNamesPadButton = KeyIsPadButton(path);
+        }
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+}
+
 } // namespace
 
 InstallFacts GatherInstallFacts(const std::wstring& program, const std::wstring& sampleIni) {
@@ -122,17 +182,7 @@ InstallFacts GatherInstallFacts(const std::wstring& program, const std::wstring&
         if (!EndsWith(name, L".dll"))
             continue;
         if (IsXInputFileName(name) || name == L"stickshift.dll") {
-            const FileOwnership owner = ReadFileOwnership(path.c_str());
-            FolderFile file = {Utf8(name),    owner.owner == FileStickShift,
-                               owner.version, "",
-                               false,         owner.cannotTell != nullptr ? owner.cannotTell : "",
-                               false};
-            // Named where the snapshot can see the program (not one of another bitness, nor
-            // one run as administrator).
-            for (const auto& module : loaded)
-                if (module.first == Lower(path))
-                    file.loadedBy = Utf8(module.second);
-            file.inUse = !file.loadedBy.empty() || LoadedByAProgram(path);
+            FolderFile file = FileFacts(path, name, loaded);
             file.sameAsOriginal = SameBytes(path, originals + L"\\" + name);
             facts.files.push_back(file);
         } else {
@@ -151,6 +201,15 @@ InstallFacts GatherInstallFacts(const std::wstring& program, const std::wstring&
         FindClose(search);
     if (CopyNameFor(facts).empty())
         FindShippingBuilds(folder, L"", 0, facts.shippingBuilds);
+    for (int f = 0; f < LoaderFolderCount; ++f)
+        GatherLoaderFolder(f == LoaderInGameFolder ? folder
+                                                   : folder + L"\\" + Wide(LoaderFolderNames[f]),
+                           f == LoaderInGameFolder, sampleIni, loaded, facts.loaderFolders[f]);
+    bool read;
+    const std::string loader = ReadWhole(folder + L"\\xinput1_4.dll", read);
+    facts.loaderExportsGetStateAt2 =
+        read && ExportsXInputGetStateAtOrdinal2(
+                    reinterpret_cast<const unsigned char*>(loader.data()), loader.size());
 
     // Whether a file can be made there as this program runs.
     const std::wstring probe = folder + L"\\StickShift-write-test.tmp";

@@ -65,3 +65,32 @@ bool ReadGameProgram(const unsigned char* bytes, std::size_t size, GameProgramFa
     }
     return true;
 }
+
+bool ExportsXInputGetStateAtOrdinal2(const unsigned char* bytes, std::size_t size) {
+    PeImage image;
+    const std::size_t exports =
+        ReadPeHeaders(bytes, size, image) == PeHeadersRead ? PeDirectory(image, 0) : 0;
+    if (exports == 0)
+        return false;
+    const std::uint64_t base = PeAt(image, exports + 16, 4);
+    const std::uint64_t functions = PeAt(image, exports + 20, 4);
+    const std::uint64_t names = PeAt(image, exports + 24, 4);
+    const std::size_t addresses = PeFileOffset(image, PeAt(image, exports + 28, 4));
+    const std::size_t nameTable = PeFileOffset(image, PeAt(image, exports + 32, 4));
+    const std::size_t ordinalTable = PeFileOffset(image, PeAt(image, exports + 36, 4));
+    if (base > 2 || 2 - base >= functions || addresses == 0 ||
+        PeAt(image, addresses + 4 * (2 - base), 4) == 0)
+        return false;
+    // The name whose ordinal it is; a bounded walk, for a table that claims too much.
+    for (std::uint64_t i = 0; i < names && i < 4096 && nameTable != 0 && ordinalTable != 0; ++i) {
+        if (PeAt(image, ordinalTable + 2 * i, 2) != 2 - base)
+            continue;
+        const std::size_t name = PeFileOffset(image, PeAt(image, nameTable + 4 * i, 4));
+        const char expected[] = "XInputGetState";
+        for (std::size_t c = 0; c < sizeof expected; ++c)
+            if (name == 0 || PeAt(image, name + c, 1) != static_cast<unsigned char>(expected[c]))
+                return false;
+        return true;
+    }
+    return false;
+}

@@ -16,3 +16,8 @@ struct GameProgramFacts {
 
 // False when `bytes` is not a Windows program or library.
 bool ReadGameProgram(const unsigned char* bytes, std::size_t size, GameProgramFacts& facts);
+
+// Whether the library exports XInputGetState at ordinal 2, by that name, as Windows' own
+// xinput1_4.dll does: a game's or a loader's file of that name that the plug-in form's import
+// would reach.
+bool ExportsXInputGetStateAtOrdinal2(const unsigned char* bytes, std::size_t size);
