@@ -149,6 +149,37 @@ InstallPlan PlanPlugin(const InstallFacts& facts, InstallPlan plan, const std::s
     return plan;
 }
 
+const std::string* WineOverride(const InstallFacts& facts, const std::string& stem) {
+    for (const auto& value : facts.wineOverrides)
+        if (value.first == stem)
+            return &value.second;
+    return nullptr;
+}
+
+// Under Wine, each name installed gets the per-program override that Wine's configuration tool
+// writes, where the game has none for it yet; and the words for a launch option, for a Steam
+// game whose prefix this is not (which nothing here can tell).
+void AddWineOverrides(const InstallFacts& facts, const std::vector<std::string>& names,
+                      InstallPlan& plan) {
+    std::string stems;
+    for (const std::string& name : names) {
+        const std::string stem = name.substr(0, name.size() - 4);
+        stems += (stems.empty() ? "" : ",") + stem;
+        if (const std::string* value = WineOverride(facts, stem)) {
+            plan.words.push_back("Wine: " + facts.program + " loads " + stem + " as \"" + *value +
+                                 "\" already: kept.");
+            continue;
+        }
+        plan.steps.push_back({WriteWineOverride, stem});
+        plan.words.push_back("Wine: " + facts.program + " is told to load " + name +
+                             " from its folder first (" + stem + " = " + NativeThenBuiltin +
+                             ", as Wine's configuration tool sets it).");
+    }
+    plan.words.push_back("On Steam (Proton, the Steam Deck), where this is not the game's own "
+                         "Wine prefix, set the game's launch option to: WINEDLLOVERRIDES=\"" +
+                         stems + "=n,b\" %command%");
+}
+
 } // namespace
 
 std::string CopyNameFor(const InstallFacts& facts) {
@@ -258,6 +289,8 @@ InstallPlan PlanInstall(const InstallFacts& facts, const std::string& version) {
         plan.steps.push_back({WriteSampleIni, "stickshift.ini"});
         plan.words.push_back("StickShift.ini: the sample, to tune.");
     }
+    if (facts.underWine)
+        AddWineOverrides(facts, names, plan);
     plan.outcome = PlanReady;
     return plan;
 }
@@ -312,6 +345,14 @@ InstallPlan PlanRemove(const InstallFacts& facts) {
     }
     if (!facts.originals.empty())
         plan.steps.push_back({DeleteOriginalFolder, "stickshift-original"});
+    // Only what installing wrote, and only while it still holds that.
+    for (const std::string& stem : facts.wineOverridesWritten) {
+        const std::string* value = WineOverride(facts, stem);
+        if (value != nullptr && *value == NativeThenBuiltin) {
+            plan.steps.push_back({RemoveWineOverride, stem});
+            plan.words.push_back("Wine: the override StickShift set for " + stem + ", removed.");
+        }
+    }
     if (plan.steps.empty()) {
         plan.outcome = PlanNothingToDo;
         plan.words.push_back("No StickShift copy is in this folder.");

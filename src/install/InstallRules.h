@@ -53,6 +53,12 @@ struct InstallFacts {
     bool loaderExportsGetStateAt2;
     bool antiCheat; // an EasyAntiCheat or BattlEye folder or service program
     bool underWindowsApps;
+    // Under Wine (Proton, the Steam Deck), which loads its own XInput library before a file beside
+    // the game unless told otherwise: the game's per-program DLL overrides now, {name without
+    // .dll, value}, and those an earlier install wrote, as it recorded them.
+    bool underWine;
+    std::vector<std::pair<std::string, std::string>> wineOverrides;
+    std::vector<std::string> wineOverridesWritten;
     bool needsAdministrator; // the folder cannot be written without
 };
 
@@ -67,7 +73,13 @@ enum PlanAction {
     WritePlugin,          // the plug-in form of the program's architecture, at `name`, relative
     MakeLoaderFolder,     // the folder `name` for the plug-in, marked as StickShift's
     RemoveLoaderFolder,   // the folder `name` that StickShift made, once it holds nothing else
+    WriteWineOverride,    // Wine's override for `name` (no .dll): native,builtin, recorded
+    RemoveWineOverride,   // that override, while it still holds what installing wrote
 };
+
+// The value Wine's own configuration tool writes for a library loaded from beside the program
+// first, and Wine's own otherwise.
+constexpr const char* NativeThenBuiltin = "native,builtin";
 
 struct PlanStep {
     PlanAction action;

@@ -29,9 +29,10 @@ FolderFile Untold(const char* name) {
 }
 
 std::string Steps(const InstallPlan& plan) {
-    static const char* const actions[] = {
-        "write",      "move aside",    "delete",       "put back",    "write ini",
-        "delete ini", "delete folder", "write plugin", "make folder", "remove folder"};
+    static const char* const actions[] = {"write",         "move aside",     "delete",
+                                          "put back",      "write ini",      "delete ini",
+                                          "delete folder", "write plugin",   "make folder",
+                                          "remove folder", "write override", "remove override"};
     std::string text;
     for (const PlanStep& step : plan.steps)
         text += std::string(text.empty() ? "" : ", ") + actions[step.action] + " " + step.name;
@@ -170,6 +171,16 @@ TEST(InstallRules, WhatInstallingIntoAFolderDoes) {
              f.loaderSigns = f.loaderFolders[LoaderScripts].exists = true;
          },
          PlanRefused, 64, "", "XInputGetState at ordinal 2"},
+        {"under Wine: the override, where the game has none, and the launch option",
+         [](InstallFacts& f) {
+             f.underWine = true;
+             f.xinputImport = "";
+             f.wineOverrides = {{"xinput1_4", "builtin"}};
+         },
+         PlanReady, 64,
+         "write xinput1_4.dll, write xinput1_3.dll, write ini stickshift.ini, write override "
+         "xinput1_3",
+         "WINEDLLOVERRIDES=\"xinput1_4,xinput1_3=n,b\" %command%"},
         {"anti-cheat: a warning", [](InstallFacts& f) { f.antiCheat = true; }, PlanReady, 64,
          "write xinput1_3.dll, write ini stickshift.ini", "ban the account"},
         {"a Store game: refused", [](InstallFacts& f) { f.underWindowsApps = true; }, PlanRefused,
@@ -263,6 +274,16 @@ TEST(InstallRules, RemovingTakesOnlyStickShiftsOwnAndPutsBackWhatItKeptAside) {
          PlanReady,
          "delete scripts\\stickshift.asi, delete ini scripts\\stickshift.ini, remove folder "
          "scripts"},
+        {"under Wine: only the overrides installing wrote, while they hold what it wrote",
+         [](InstallFacts& f) {
+             f.files = {Copy("xinput1_3.dll"), Copy("xinput1_4.dll")};
+             f.underWine = true;
+             f.wineOverrides = {{"xinput1_3", "native,builtin"},
+                                {"xinput1_4", "builtin"},
+                                {"xinput9_1_0", "native,builtin"}};
+             f.wineOverridesWritten = {"xinput1_3", "xinput1_4"};
+         },
+         PlanReady, "delete xinput1_3.dll, delete xinput1_4.dll, remove override xinput1_3"},
         {"a copy in use",
          [](InstallFacts& f) {
              f.files = {{"xinput1_3.dll", true, "1.5.0", "Game.exe", false, "", true}};

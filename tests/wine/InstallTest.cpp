@@ -166,6 +166,48 @@ TEST_F(Install, AStepThatFailsPutsBackEveryChangeAlreadyMade) {
     EXPECT_FALSE(Exists(folder + "\\xinput1_3.dll.stickshift-new"));
 }
 
+std::string RegistryText(const wchar_t* key, const wchar_t* name) {
+    wchar_t value[64] = L"";
+    DWORD size = sizeof value - sizeof(wchar_t);
+    RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, value, &size);
+    return Utf8(value);
+}
+
+// Under Wine, installing tells Wine to load the copy beside the game first, as Wine's own
+// configuration tool would: the game acts with no override in its environment. Removing takes
+// out what installing wrote, and only that.
+TEST_F(Install, UnderWineTheCopyActsWithNoOverrideInTheEnvironment) {
+    char overrides[256] = "";
+    GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof overrides);
+    if (std::string(overrides).find("xinput") != std::string::npos)
+        GTEST_SKIP() << "needs Wine's own XInput: ctest runs it as InstallWithWinesOwnXInput";
+    const std::string folder = FreshCaseFolder(CaseFolder());
+    const std::string game = folder + "\\OverrideGame.exe"; // its own name: its own overrides
+    CopyFileW(Wide(ExeFolder() + "\\Game_xinput1_3.exe").c_str(), Wide(game).c_str(), FALSE);
+    const wchar_t* const key = L"Software\\Wine\\AppDefaults\\OverrideGame.exe\\DllOverrides";
+    const wchar_t players[] = L"builtin";
+    RegSetKeyValueW(HKEY_CURRENT_USER, key, L"xinput9_1_0", REG_SZ, players, sizeof players);
+    std::string output;
+    ASSERT_EQ(Probe("--install", game, output), 0u) << output;
+    EXPECT_NE(output.find("WINEDLLOVERRIDES=\"xinput1_3=n,b\" %command%"), std::string::npos)
+        << output;
+    EXPECT_EQ(RegistryText(key, L"xinput1_3"), "native,builtin");
+
+    PlaceLeftStick(32767, 0);
+    DWORD exitCode = 1;
+    EXPECT_TRUE(RunProgram(game, "50", folder, output, exitCode));
+    EXPECT_EQ(exitCode, 0u) << output;
+    ExpectNextEventWithin(true, 2);
+    ExpectEventsNow(2);
+    CheckAndClearKeyEvents();
+    PlaceLeftStick(0, 0, false);
+
+    ASSERT_EQ(Probe("--uninstall", game, output), 0u) << output;
+    EXPECT_EQ(RegistryText(key, L"xinput1_3"), "");
+    EXPECT_EQ(RegistryText(key, L"xinput9_1_0"), "builtin");
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\OverrideGame.exe");
+}
+
 // A folder with a plug-in loader: the plug-in form goes into the loader's folder, the loader's
 // file stays byte for byte, and removing takes out StickShift's two files and a folder it made.
 TEST_F(Install, BesideAPlugInLoaderThePlugInFormGoesIntoItsFolder) {

@@ -12,8 +12,8 @@ namespace {
 
 // One change made, and how to undo it.
 struct Done {
-    enum { Created, Renamed, MadeFolder, RemovedFolder } kind;
-    std::wstring path, from;
+    enum { Created, Renamed, MadeFolder, RemovedFolder, SetOverride, RemovedOverride } kind;
+    std::wstring path, from; // for an override, the library's name and the program
 };
 
 bool Undo(const Done& done) {
@@ -24,6 +24,10 @@ bool Undo(const Done& done) {
         return MoveFileExW(done.path.c_str(), done.from.c_str(), 0) != FALSE;
     case Done::MadeFolder:
         return RemoveDirectoryW(done.path.c_str()) != FALSE;
+    case Done::SetOverride:
+        return DeleteWineOverride(done.from, done.path);
+    case Done::RemovedOverride:
+        return SetWineOverride(done.from, done.path);
     default:
         return CreateDirectoryW(done.path.c_str(), nullptr) != FALSE;
     }
@@ -167,6 +171,16 @@ CarryOutResult CarryOutPlan(const InstallPlan& plan, const std::wstring& program
         }
         case RemoveLoaderFolder:
             madeFolders.push_back(path); // once the files set aside in it are gone
+            break;
+        case WriteWineOverride:
+            ok = SetWineOverride(program, name);
+            if (ok)
+                journal.push_back({Done::SetOverride, name, program});
+            break;
+        case RemoveWineOverride:
+            ok = DeleteWineOverride(program, name);
+            if (ok)
+                journal.push_back({Done::RemovedOverride, name, program});
             break;
         case DeleteOriginalFolder:
             ok = RemoveDirectoryW(originals.c_str()) != FALSE;

@@ -159,6 +159,11 @@ InstallFacts GatherInstallFacts(const std::wstring& program, const std::wstring&
     facts.anyCpuDotNet = headers.anyCpuDotNet;
     facts.xinputImport = headers.xinput;
     facts.underWindowsApps = Lower(program).find(L"\\windowsapps\\") != std::wstring::npos;
+    facts.underWine = RunsUnderWine();
+    if (facts.underWine) {
+        facts.wineOverrides = ReadWineOverrides(program);
+        facts.wineOverridesWritten = ReadWineOverridesWritten(program);
+    }
 
     const auto loaded = LoadedModules();
     const std::wstring originals = folder + L"\\" + OriginalFolder;

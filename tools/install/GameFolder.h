@@ -23,6 +23,9 @@ std::wstring LongPathForm(const std::wstring& path);
 // The path as a player reads it: without that prefix.
 std::wstring ShownPath(const std::wstring& path);
 
+// Whether this program runs under Wine (Proton, the Steam Deck): ntdll's wine_get_version.
+bool RunsUnderWine();
+
 // The facts about the program at `program` and its folder. `sampleIni` is the shipped
 // StickShift.ini, to tell whether the folder's is that sample.
 InstallFacts GatherInstallFacts(const std::wstring& program, const std::wstring& sampleIni);

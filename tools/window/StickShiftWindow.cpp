@@ -125,6 +125,10 @@ void CarryOut(const InstallPlan& plan, bool install) {
                   : result == FailedAndPutBack ? L"Everything was put back as it was."
                                                : L"Not wholly done: what is left is said below.";
     }
+    // Under Wine nothing else shows whether the game loads the copy beside it.
+    if (install && outcome == L"Done." && RunsUnderWine())
+        outcome += L" To check it: start the game; within a second the list at the top names it "
+                   L"among the programs where StickShift acts.";
     ShowPlanFor(Program);
     const std::wstring text = (install ? L"Installed: " : L"Removed: ") + outcome + L"\r\n" +
                               (said.empty() ? L"" : Wide(said) + L"\r\n") + L"\r\n" +
