@@ -184,6 +184,10 @@ TEST_F(Probe, TellsWhichZipAndNoLoaderFileSuitAGameAndNamesTheCopiesBesideIt) {
         Contains(output, "it imports xinput1_3.dll: copy " + arch + "\\no-loader\\xinput1_3.dll"))
         << output;
     EXPECT_TRUE(Contains(output, "xinput1_3.dll: added.")) << output; // and what installing does
+    // Any letters, read back from a pipe as UTF-8.
+    const std::string named = folder + "\\Spiel \xC3\xBC \xE6\x97\xA5\xE6\x9C\xAC.exe";
+    CopyFileW(Wide(ExeFolder() + "\\Game_xinput1_3.exe").c_str(), Wide(named).c_str(), FALSE);
+    EXPECT_TRUE(Contains(describe(named, 0), named)) << "the path as UTF-8";
     output = describe(ExeFolder() + "\\Game_delayed.exe", 0);
     EXPECT_TRUE(Contains(output, "it imports xinput1_4.dll (when it first needs it)")) << output;
     output = describe(other + "\\tests\\Game_xinput9_1_0.exe", 0);

@@ -9,8 +9,9 @@
 
 #include "settings/LoadSettings.h"
 
-// A text as the console shows it, in its own code page.
-std::string ConsoleText(const wchar_t* text);
+// Prints text for the player, formatted as printf does, from UTF-8: to a console as wide
+// characters, which show any letters whatever its code page; to a pipe or a file as UTF-8.
+void Say(const char* format, ...);
 
 // A line for each value of the file that the module cannot use, or may use otherwise than meant.
 void PrintSurprises(const wchar_t* settingsPath, UnusableSettings unusable);

@@ -23,7 +23,7 @@
 #include "watcher/KeyDecision.h"
 
 int DescribeGame(const wchar_t* path) {
-    const std::string shown = ConsoleText(path);
+    const std::string shown = Utf8(path);
     const HANDLE file =
         CreateFileW(LongPathForm(FullPath(path)).c_str(), GENERIC_READ,
                     FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -45,45 +45,45 @@ int DescribeGame(const wchar_t* path) {
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
     if (file == INVALID_HANDLE_VALUE) {
-        std::printf("Cannot read %s\n", shown.c_str());
+        Say("Cannot read %s\n", shown.c_str());
         return 2;
     }
     if (!program) {
-        std::printf("%s is not a Windows program\n", shown.c_str());
+        Say("%s is not a Windows program\n", shown.c_str());
         return 2;
     }
 
-    std::printf("%s\n", shown.c_str());
+    Say("%s\n", shown.c_str());
     // The folder of the package whose files suit it.
     const char* arch = facts.bits == 32 && !facts.anyCpuDotNet ? "x86" : "x64";
     if (facts.anyCpuDotNet)
-        std::printf("  a .NET program for any CPU, which runs as 64-bit on 64-bit Windows: "
-                    "StickShift's x64 files suit it\n");
+        Say("  a .NET program for any CPU, which runs as 64-bit on 64-bit Windows: "
+            "StickShift's x64 files suit it\n");
     else if (facts.bits != 0)
-        std::printf("  a %u-bit program: StickShift's %s files suit it\n", facts.bits, arch);
+        Say("  a %u-bit program: StickShift's %s files suit it\n", facts.bits, arch);
     else
-        std::printf("  a program for another processor (machine 0x%04X): no StickShift build runs "
-                    "in it\n",
-                    facts.machine);
+        Say("  a program for another processor (machine 0x%04X): no StickShift build runs "
+            "in it\n",
+            facts.machine);
     const char* loaded = facts.xinputDelayLoaded ? " (when it first needs it)" : "";
     if (facts.xinput[0] == '\0') {
-        std::printf("  it imports no XInput library: it may load one itself, or read the "
-                    "controller another way.\n"
-                    "  copy %s\\no-loader\\xinput1_4.dll and xinput1_3.dll beside it, "
-                    "with StickShift.ini: only one will act.\n",
-                    arch);
+        Say("  it imports no XInput library: it may load one itself, or read the "
+            "controller another way.\n"
+            "  copy %s\\no-loader\\xinput1_4.dll and xinput1_3.dll beside it, "
+            "with StickShift.ini: only one will act.\n",
+            arch);
         if (size.QuadPart < 4 * 1024 * 1024)
-            std::printf("  it is small (%lld KB): it may be a launcher. Look for the real game's "
-                        "program in the folders below (for example Binaries\\Win64).\n",
-                        size.QuadPart / 1024);
+            Say("  it is small (%lld KB): it may be a launcher. Look for the real game's "
+                "program in the folders below (for example Binaries\\Win64).\n",
+                size.QuadPart / 1024);
     } else if (std::strcmp(facts.xinput, "xinput1_1.dll") == 0 ||
                std::strcmp(facts.xinput, "xinput1_2.dll") == 0) {
-        std::printf("  it imports %s%s: copy %s\\no-loader\\xinput1_3.dll beside it under that "
-                    "name, %s, with StickShift.ini\n",
-                    facts.xinput, loaded, arch, facts.xinput);
+        Say("  it imports %s%s: copy %s\\no-loader\\xinput1_3.dll beside it under that "
+            "name, %s, with StickShift.ini\n",
+            facts.xinput, loaded, arch, facts.xinput);
     } else {
-        std::printf("  it imports %s%s: copy %s\\no-loader\\%s beside it, with StickShift.ini\n",
-                    facts.xinput, loaded, arch, facts.xinput);
+        Say("  it imports %s%s: copy %s\\no-loader\\%s beside it, with StickShift.ini\n",
+            facts.xinput, loaded, arch, facts.xinput);
     }
     return 0;
 }
@@ -97,12 +97,12 @@ int InstallOrRemove(const wchar_t* path, bool install, bool carryOut, bool despi
     const InstallPlan plan =
         install ? PlanInstallFollowingLauncher(program, sample, StickShiftVersion, facts)
                 : PlanRemove(facts = GatherInstallFacts(program, sample));
-    std::printf("%s %s:\n", install ? "Installing into" : "Removing from",
-                ConsoleText(ShownPath(program).c_str()).c_str());
+    Say("%s %s:\n", install ? "Installing into" : "Removing from",
+        Utf8(ShownPath(program).c_str()).c_str());
     for (const std::string& line : plan.words)
-        std::printf("  %s\n", ConsoleText(Wide(line).c_str()).c_str());
+        Say("  %s\n", line.c_str());
     for (const std::string& candidate : plan.candidates)
-        std::printf("    %s\n", ConsoleText(Wide(candidate).c_str()).c_str());
+        Say("    %s\n", candidate.c_str());
     if (!facts.isProgram)
         return 2;
     if (!carryOut || plan.outcome == PlanNothingToDo)
@@ -110,21 +110,20 @@ int InstallOrRemove(const wchar_t* path, bool install, bool carryOut, bool despi
     if (plan.outcome != PlanReady)
         return 1;
     if (plan.warnAntiCheat && !despiteAntiCheat) {
-        std::printf("Nothing was changed: add --despite-anti-cheat to go on all the same.\n");
+        Say("Nothing was changed: add --despite-anti-cheat to go on all the same.\n");
         return 1;
     }
     if (plan.needsAdministrator) {
-        std::printf("Nothing was changed: run this from an administrator's command prompt.\n");
+        Say("Nothing was changed: run this from an administrator's command prompt.\n");
         return 1;
     }
     std::string said;
     const CarryOutResult result =
         CarryOutPlan(plan, program, NoLoaderSource(tool, plan.bits), sample, said);
     if (!said.empty())
-        std::printf("%s\n", ConsoleText(Wide(said).c_str()).c_str());
-    std::printf("%s\n", result == CarriedOut ? "Done."
-                        : result == FailedAndPutBack
-                            ? "Everything was put back as it was."
-                            : "Not wholly done: what is left is said above.");
+        Say("%s\n", said.c_str());
+    Say("%s\n", result == CarriedOut         ? "Done."
+                : result == FailedAndPutBack ? "Everything was put back as it was."
+                                             : "Not wholly done: what is left is said above.");
     return result;
 }

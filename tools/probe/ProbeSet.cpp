@@ -35,9 +35,9 @@ bool UsableSetting(std::wstring& key, std::wstring& text) {
     for (const wchar_t* candidate : keys)
         if (CompareStringOrdinal(candidate, -1, key.c_str(), -1, TRUE) == CSTR_EQUAL)
             known = candidate;
-    const std::string shown = ConsoleText(text.c_str());
+    const std::string shown = Utf8(text.c_str());
     if (known == nullptr) {
-        std::printf("%s is not a setting StickShift knows\n", ConsoleText(key.c_str()).c_str());
+        Say("%s is not a setting StickShift knows\n", Utf8(key.c_str()).c_str());
         return false;
     }
     key = known;
@@ -48,20 +48,20 @@ bool UsableSetting(std::wstring& key, std::wstring& text) {
     unsigned long index;
     const bool number = IsWholeNumber(text.c_str());
     if (key == KeyNameKey && (text.size() >= KeyNameCapacity || !KeyFromName(name, heldKey))) {
-        std::printf("%ls \"%s\" is not a key StickShift knows\n", known, shown.c_str());
+        Say("%ls \"%s\" is not a key StickShift knows\n", known, shown.c_str());
         return false;
     }
     if (key == ModeKey && (text.size() >= KeyNameCapacity || !KeyModeFromName(name, mode))) {
-        std::printf("%ls \"%s\" is not a mode StickShift knows\n", known, shown.c_str());
+        Say("%ls \"%s\" is not a mode StickShift knows\n", known, shown.c_str());
         return false;
     }
     if (key == ControllerKey &&
         (!number || !ControllerIndexFromNumber(std::wcstol(text.c_str(), nullptr, 10), index))) {
-        std::printf("%ls \"%s\" is not a controller from 1 to 4\n", known, shown.c_str());
+        Say("%ls \"%s\" is not a controller from 1 to 4\n", known, shown.c_str());
         return false;
     }
     if (key != KeyNameKey && key != ModeKey && !number) {
-        std::printf("%ls \"%s\" is not a number\n", known, shown.c_str());
+        Say("%ls \"%s\" is not a number\n", known, shown.c_str());
         return false;
     }
     if (key == KeyNameKey)
@@ -80,7 +80,7 @@ int SetSettings(const std::vector<std::wstring>& assignments, const wchar_t* set
         std::wstring key = assignment.substr(0, equals);
         std::wstring value = equals == std::wstring::npos ? L"" : assignment.substr(equals + 1);
         if (equals == std::wstring::npos || !UsableSetting(key, value)) {
-            std::printf("Nothing was written.\n");
+            Say("Nothing was written.\n");
             return 1;
         }
         changes.push_back({Utf8(key), Utf8(value)});
@@ -91,30 +91,30 @@ int SetSettings(const std::vector<std::wstring>& assignments, const wchar_t* set
     } else {
         const std::vector<ActingCopy> copies = ActingCopies();
         if (copies.size() != 1 || copies.front().settingsPath.empty()) {
-            std::printf("%s: name the file with --settings\n",
-                        copies.empty() ? "StickShift acts in no running program"
-                                       : "StickShift acts in several programs");
+            Say("%s: name the file with --settings\n", copies.empty()
+                                                           ? "StickShift acts in no running program"
+                                                           : "StickShift acts in several programs");
             return 2;
         }
         settingsPath = copies.front().settingsPath;
         // Any program may write a record: its path is written only where it is a copy's own.
         if (!IsSettingsFileOfACopy(copies.front().processId, settingsPath)) {
-            std::printf("%s names %s as StickShift's settings file, but no StickShift copy that "
-                        "it has loaded reads that file: nothing was written. Name the file with "
-                        "--settings\n",
-                        copies.front().program.c_str(), ConsoleText(settingsPath.c_str()).c_str());
+            Say("%s names %s as StickShift's settings file, but no StickShift copy that "
+                "it has loaded reads that file: nothing was written. Name the file with "
+                "--settings\n",
+                copies.front().program.c_str(), Utf8(settingsPath.c_str()).c_str());
             return 2;
         }
     }
     std::string refused;
     if (!WriteSettingsFile(settingsPath, changes, refused)) {
-        std::printf("Cannot write %s%s%s\n", ConsoleText(settingsPath.c_str()).c_str(),
-                    refused.empty() ? "" : ": ", refused.c_str());
+        Say("Cannot write %s%s%s\n", Utf8(settingsPath.c_str()).c_str(),
+            refused.empty() ? "" : ": ", refused.c_str());
         return 2;
     }
-    std::printf("Wrote %s\n", ConsoleText(settingsPath.c_str()).c_str());
+    Say("Wrote %s\n", Utf8(settingsPath.c_str()).c_str());
     PrintSurprises(settingsPath.c_str(), LoadSettingsForTools(settingsPath.c_str()));
     for (const std::string& line : AskRunningCopiesToApply(settingsPath))
-        std::printf("%s\n", ConsoleText(Wide(line).c_str()).c_str());
+        Say("%s\n", line.c_str());
     return 0;
 }

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -76,8 +77,8 @@ const char* ModeLabel() {
 }
 
 void PrintThreshold(const char* circle, std::int32_t threshold, const wchar_t* key, bool fromFile) {
-    std::printf("  %-5s circle: %6.1f %% = %6ld stick units  (%ls %s)\n", circle,
-                Percent(threshold), static_cast<long>(threshold), key, Source(fromFile));
+    Say("  %-5s circle: %6.1f %% = %6ld stick units  (%ls %s)\n", circle, Percent(threshold),
+        static_cast<long>(threshold), key, Source(fromFile));
 }
 
 // What the module does with the optional settings.
@@ -85,20 +86,20 @@ void PrintChoices(const wchar_t* settingsPath, bool fileFound, UnusableSettings 
     const auto fromFile = [&](const wchar_t* key, bool usable) {
         return fileFound && usable && InFile(settingsPath, key);
     };
-    std::printf("  key:        %s (%s)  (%ls %s)\n", KeyLabel(HeldKey), HeldKey.name, KeyNameKey,
-                Source(fromFile(KeyNameKey, !unusable.key)));
+    Say("  key:        %s (%s)  (%ls %s)\n", KeyLabel(HeldKey), HeldKey.name, KeyNameKey,
+        Source(fromFile(KeyNameKey, !unusable.key)));
     if (HeldKey.padButton != 0)
-        std::printf("              %s reaches the game only in the no-loader form\n", HeldKey.name);
-    std::printf("  controller: %lu  (%ls %s)\n", ControllerIndex + 1, ControllerKey,
-                Source(fromFile(ControllerKey, !unusable.controller)));
+        Say("              %s reaches the game only in the no-loader form\n", HeldKey.name);
+    Say("  controller: %lu  (%ls %s)\n", ControllerIndex + 1, ControllerKey,
+        Source(fromFile(ControllerKey, !unusable.controller)));
     const bool focusFromFile = fromFile(OnlyWhenFocusedKey, true);
-    std::printf("  acts:       %s  (%ls %s%s%s)\n", FocusLabel(), OnlyWhenFocusedKey,
-                Source(focusFromFile), focusFromFile || Mode == HoldMode ? "" : " for ",
-                focusFromFile || Mode == HoldMode ? "" : KeyModeName(Mode));
-    std::printf("  mode:       %s  (%ls %s)\n", ModeLabel(), ModeKey,
-                Source(fromFile(ModeKey, !unusable.mode)));
-    std::printf("  direction:  %s  (%ls %s)\n", DirectionLabel(), ForwardOnlyKey,
-                Source(fromFile(ForwardOnlyKey, true)));
+    Say("  acts:       %s  (%ls %s%s%s)\n", FocusLabel(), OnlyWhenFocusedKey, Source(focusFromFile),
+        focusFromFile || Mode == HoldMode ? "" : " for ",
+        focusFromFile || Mode == HoldMode ? "" : KeyModeName(Mode));
+    Say("  mode:       %s  (%ls %s)\n", ModeLabel(), ModeKey,
+        Source(fromFile(ModeKey, !unusable.mode)));
+    Say("  direction:  %s  (%ls %s)\n", DirectionLabel(), ForwardOnlyKey,
+        Source(fromFile(ForwardOnlyKey, true)));
 }
 
 // Windows' accessibility shortcuts that a held key may set off, and what the module does about
@@ -111,18 +112,18 @@ void PrintShortcuts() {
         const char* name = shortcuts[shortcut][0];
         char label[64];
         std::snprintf(label, sizeof label, "%s shortcut (%s):", name, shortcuts[shortcut][1]);
-        std::printf("  %-48s ", label);
+        Say("  %-48s ", label);
         unsigned long flags;
         if (!SystemShortcutFlags.read(which, flags)) {
-            std::printf("Windows does not say; StickShift changes nothing\n");
+            Say("Windows does not say; StickShift changes nothing\n");
             continue;
         }
-        std::printf("%s", flags & ShortcutHotkeyActive ? "on" : "off");
+        Say("%s", flags & ShortcutHotkeyActive ? "on" : "off");
         if (flags & ShortcutFeatureOn)
-            std::printf(" (%s itself is on)", name);
-        std::printf(": %s\n", ShortcutBitToClear(HeldKey, which, flags) != 0
-                                  ? "StickShift turns it off while it is loaded, then puts it back"
-                                  : "StickShift changes nothing");
+            Say(" (%s itself is on)", name);
+        Say(": %s\n", ShortcutBitToClear(HeldKey, which, flags) != 0
+                          ? "StickShift turns it off while it is loaded, then puts it back"
+                          : "StickShift changes nothing");
     }
 }
 
@@ -146,9 +147,9 @@ std::string Bar(double deflectionPercent) {
 void PrintWhereStickShiftActs() {
     const std::vector<std::string> lines = WhereStickShiftActs();
     for (const std::string& line : lines)
-        std::printf("%s\n", ConsoleText(Wide(line).c_str()).c_str());
+        Say("%s\n", line.c_str());
     if (lines.empty())
-        std::printf("StickShift is not active in any running program\n");
+        Say("StickShift is not active in any running program\n");
 }
 
 // The XInput libraries beside the probe, that is in the game's folder where the player put it:
@@ -161,14 +162,14 @@ void PrintNoLoaderCopiesBeside(const wchar_t (&probePath)[ModulePathCapacity]) {
             continue;
         const FileOwnership file = ReadFileOwnership(path);
         if (file.owner == FileStickShift)
-            std::printf("Beside the probe: %ls, StickShift's no-loader form\n", name);
+            Say("Beside the probe: %ls, StickShift's no-loader form\n", name);
         else if (file.owner == FileNotStickShift)
-            std::printf("Beside the probe: %ls, not StickShift (the game's own, or another "
-                        "mod's)\n",
-                        name);
+            Say("Beside the probe: %ls, not StickShift (the game's own, or another "
+                "mod's)\n",
+                name);
         else
-            std::printf("Beside the probe: %ls, which cannot be told StickShift's or not: %s\n",
-                        name, file.cannotTell);
+            Say("Beside the probe: %ls, which cannot be told StickShift's or not: %s\n", name,
+                file.cannotTell);
     }
 }
 
@@ -193,16 +194,32 @@ int Usage() {
 
 } // namespace
 
-std::string ConsoleText(const wchar_t* text) {
-    char converted[4 * SettingsPathCapacity] = ""; // room for any code page's longest characters
-    WideCharToMultiByte(GetConsoleOutputCP(), 0, text, -1, converted, sizeof converted, nullptr,
-                        nullptr);
-    return converted;
+void Say(const char* format, ...) {
+    std::va_list arguments;
+    va_start(arguments, format);
+    std::va_list again;
+    va_copy(again, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, arguments);
+    va_end(arguments);
+    std::string text(length > 0 ? static_cast<std::size_t>(length) + 1 : 1, '\0');
+    std::vsnprintf(&text[0], text.size(), format, again);
+    va_end(again);
+    text.resize(text.size() - 1);
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode;
+    if (!GetConsoleMode(out, &mode)) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return;
+    }
+    std::fflush(stdout);
+    const std::wstring wide = Wide(text);
+    DWORD written;
+    WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
 }
 
 void PrintSurprises(const wchar_t* settingsPath, UnusableSettings unusable) {
     for (const std::string& line : SettingsSurprises(settingsPath, unusable))
-        std::printf("%s\n", ConsoleText(Wide(line).c_str()).c_str());
+        Say("%s\n", line.c_str());
 }
 
 // Wide arguments, so that --settings takes a path in any folder.
@@ -257,15 +274,14 @@ int wmain(int argc, wchar_t** argv) {
         BuildSettingsPath(probePath, settingsPath, SharedSettingsFileName);
     const UnusableSettings unusable = LoadSettingsForTools(settingsPath);
 
-    std::printf("StickShiftProbe: the left stick as StickShift.dll sees it. Esc or Ctrl+C ends.\n");
+    Say("StickShiftProbe: the left stick as StickShift.dll sees it. Esc or Ctrl+C ends.\n");
     PrintWhereStickShiftActs();
     PrintNoLoaderCopiesBeside(probePath);
     const bool fileFound = GetFileAttributesW(settingsPath) != INVALID_FILE_ATTRIBUTES;
     if (fileFound)
-        std::printf("Settings from %s\n", ConsoleText(settingsPath).c_str());
+        Say("Settings from %s\n", Utf8(settingsPath).c_str());
     else
-        std::printf("No settings file at %s: the defaults apply\n",
-                    ConsoleText(settingsPath).c_str());
+        Say("No settings file at %s: the defaults apply\n", Utf8(settingsPath).c_str());
     PrintThreshold("\"on\"", ThresholdOn, ThresholdOnKey,
                    fileFound && !ValueText(settingsPath, ThresholdOnKey).empty());
     PrintThreshold("\"off\"", ThresholdOff, ThresholdOffKey,
@@ -273,8 +289,7 @@ int wmain(int argc, wchar_t** argv) {
     PrintChoices(settingsPath, fileFound, unusable);
     PrintShortcuts();
     PrintSurprises(settingsPath, unusable);
-    std::printf(
-        "Bar: deflection from 0 to 100 %%, ':' the \"off\" circle, '|' the \"on\" circle.\n\n");
+    Say("Bar: deflection from 0 to 100 %%, ':' the \"off\" circle, '|' the \"on\" circle.\n\n");
     std::fflush(stdout);
 
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
@@ -331,7 +346,7 @@ int wmain(int argc, wchar_t** argv) {
         if (tapMode)
             std::snprintf(line + std::strlen(line), sizeof line - std::strlen(line),
                           "  (taps: %ld)", taps);
-        std::printf("%-*s%s", live ? 110 : 0, line, live ? "\r" : "\n");
+        Say("%-*s%s", live ? 110 : 0, line, live ? "\r" : "\n");
         std::fflush(stdout);
 
         Sleep(PollPauseMs);
@@ -339,7 +354,7 @@ int wmain(int argc, wchar_t** argv) {
             break;
     }
     if (live)
-        std::printf("\n");
+        Say("\n");
     if (consoleModeKnown)
         SetConsoleMode(input, consoleMode);
     return 0;
