@@ -31,6 +31,19 @@ InstallPlan Refuse(InstallPlan plan, const std::string& why) {
     return plan;
 }
 
+// A line of the plan for something it does: `subject` (ending in ": " or ", ") with `deed` in
+// the past, after "to be" while it is to come; the past form is what carrying it out did.
+void Will(InstallPlan& plan, const std::string& subject, const std::string& deed,
+          const std::string& after = "") {
+    plan.words.push_back(subject + "to be " + deed + after + ".");
+    plan.done.push_back(subject + deed + after + ".");
+}
+
+// What the plan says of a settings file, the same in both plans.
+std::string IniSubject(const std::string& path, bool isSample) {
+    return path + ": " + (isSample ? "the sample" : "yours") + ", ";
+}
+
 std::string InUse(const FolderFile& file) {
     if (file.loadedBy.empty())
         return "A running program has loaded " + file.name + ": close the game first";
@@ -122,28 +135,32 @@ InstallPlan PlanPlugin(const InstallFacts& facts, InstallPlan plan, const std::s
     if (installed != nullptr) {
         if (installed->inUse)
             return Refuse(plan, InUse(*installed));
-        plan.words.push_back(InFolder(folder, installed->name) + ": StickShift " +
-                             installed->version + ", the plug-in form, replaced by " + version +
-                             ".");
+        plan.sameVersion = installed->version == version;
+        Will(plan,
+             InFolder(folder, installed->name) + ": StickShift " + installed->version +
+                 ", the plug-in form, ",
+             "replaced by " + version);
         plan.steps.push_back({WritePlugin, InFolder(folder, installed->name)});
     } else {
         if (!there.exists && folder != LoaderInGameFolder) {
             plan.steps.push_back({MakeLoaderFolder, LoaderFolderNames[folder]});
-            plan.words.push_back(shown + ": made, for the plug-in.");
+            Will(plan, shown + ": ", "made", ", for the plug-in");
         }
         plan.steps.push_back({WritePlugin, InFolder(folder, "StickShift.asi")});
-        plan.words.push_back(InFolder(folder, "StickShift.asi") + ": the plug-in form, added.");
+        Will(plan, InFolder(folder, "StickShift.asi") + ": the plug-in form, ", "added");
     }
     const bool iniPresent = folder == LoaderInGameFolder ? facts.iniPresent : there.iniPresent;
+    const bool iniIsSample = folder == LoaderInGameFolder ? facts.iniIsSample : there.iniIsSample;
     if (iniPresent) {
-        plan.words.push_back(InFolder(folder, "StickShift.ini") + ": yours, kept as it is.");
+        plan.words.push_back(IniSubject(InFolder(folder, "StickShift.ini"), iniIsSample) +
+                             "kept as it is.");
         if (there.iniNamesPadButton)
             plan.words.push_back("Its Key is a controller button, which only the no-loader "
                                  "form holds: the plug-in form holds nothing until Key names a "
                                  "keyboard key.");
     } else {
         plan.steps.push_back({WriteSampleIni, InFolder(folder, "stickshift.ini")});
-        plan.words.push_back(InFolder(folder, "StickShift.ini") + ": the sample, to tune.");
+        Will(plan, IniSubject(InFolder(folder, "StickShift.ini"), true), "added", ", to tune");
     }
     plan.outcome = PlanReady;
     return plan;
@@ -171,13 +188,16 @@ void AddWineOverrides(const InstallFacts& facts, const std::vector<std::string>&
             continue;
         }
         plan.steps.push_back({WriteWineOverride, stem});
-        plan.words.push_back("Wine: " + facts.program + " is told to load " + name +
-                             " from its folder first (" + stem + " = " + NativeThenBuiltin +
-                             ", as Wine's configuration tool sets it).");
+        Will(plan, "Wine: " + facts.program + ", ",
+             "told to load " + name + " from its folder first",
+             " (" + stem + " = " + NativeThenBuiltin + ", as Wine's configuration tool sets it)");
     }
-    plan.words.push_back("On Steam (Proton, the Steam Deck), where this is not the game's own "
-                         "Wine prefix, set the game's launch option to: WINEDLLOVERRIDES=\"" +
-                         stems + "=n,b\" %command%");
+    const std::string launch = "On Steam (Proton, the Steam Deck), where this is not the game's "
+                               "own Wine prefix, set the game's launch option to: "
+                               "WINEDLLOVERRIDES=\"" +
+                               stems + "=n,b\" %command%";
+    plan.words.push_back(launch);
+    plan.done.push_back(launch); // as much after installing as before
 }
 
 } // namespace
@@ -254,22 +274,24 @@ InstallPlan PlanInstall(const InstallFacts& facts, const std::string& version) {
         if (file != nullptr && file->inUse)
             return Refuse(plan, InUse(*file));
         if (file == nullptr) {
-            plan.words.push_back(name + ": added.");
+            Will(plan, name + ": ", "added");
         } else if (file->stickShift) {
-            plan.words.push_back(name + ": StickShift " + file->version + ", replaced by " +
-                                 version + ".");
+            plan.sameVersion = file->version == version;
+            Will(plan, name + ": StickShift " + file->version + ", ", "replaced by " + version);
         } else if (HasOriginal(facts, name)) {
             if (!file->sameAsOriginal)
                 return Refuse(plan, "StickShift-original already holds another " + name +
                                         " than the one in the game's folder: put back the one "
                                         "you want to keep, and delete the other");
-            plan.words.push_back(name + ": the same as the one kept in StickShift-original "
-                                        "(the game's check put it back): replaced.");
+            Will(plan,
+                 name + ": the same as the one kept in StickShift-original (the game's check put "
+                        "it back), ",
+                 "replaced");
         } else {
             plan.steps.push_back({MoveToOriginal, name});
-            plan.words.push_back(name + ": not StickShift's (the game's, or another mod's): "
-                                        "moved into StickShift-original as it is, and "
-                                        "StickShift passes every XInput call on to it.");
+            Will(plan, name + ": not StickShift's (the game's, or another mod's), ",
+                 "moved into StickShift-original as it is",
+                 ", and StickShift passes every XInput call on to it");
         }
         plan.steps.push_back({WriteCopy, name});
     }
@@ -280,15 +302,19 @@ InstallPlan PlanInstall(const InstallFacts& facts, const std::string& version) {
         if (file.inUse)
             return Refuse(plan, InUse(file));
         plan.steps.push_back({DeleteCopy, file.name});
-        plan.words.push_back(file.name + ": StickShift " + file.version +
-                             " under another name, removed, so that one version serves.");
+        Will(plan, file.name + ": StickShift " + file.version + " under another name, ", "removed",
+             ", so that one version serves");
     }
     if (facts.iniPresent) {
-        plan.words.push_back("StickShift.ini: yours, kept as it is.");
+        plan.words.push_back(IniSubject("StickShift.ini", facts.iniIsSample) + "kept as it is.");
     } else {
         plan.steps.push_back({WriteSampleIni, "stickshift.ini"});
-        plan.words.push_back("StickShift.ini: the sample, to tune.");
+        Will(plan, IniSubject("StickShift.ini", true), "added", ", to tune");
     }
+    if (plan.sameVersion)
+        plan.words.push_back("StickShift " + version +
+                             " is installed here already: Reinstall puts the same files in "
+                             "again.");
     if (facts.underWine)
         AddWineOverrides(facts, names, plan);
     plan.outcome = PlanReady;
@@ -308,7 +334,7 @@ InstallPlan PlanRemove(const InstallFacts& facts) {
         if (file.inUse)
             return Refuse(plan, InUse(file));
         plan.steps.push_back({DeleteCopy, file.name});
-        plan.words.push_back(file.name + ": StickShift " + file.version + ", removed.");
+        Will(plan, file.name + ": StickShift " + file.version + ", ", "removed");
     }
     for (int folder = 0; folder < LoaderFolderCount; ++folder) {
         const LoaderFolderFacts& there = facts.loaderFolders[folder];
@@ -319,17 +345,20 @@ InstallPlan PlanRemove(const InstallFacts& facts) {
             if (file.inUse)
                 return Refuse(plan, InUse(file));
             plan.steps.push_back({DeleteCopy, InFolder(folder, file.name)});
-            plan.words.push_back(InFolder(folder, file.name) + ": StickShift " + file.version +
-                                 ", the plug-in form, removed.");
+            Will(plan,
+                 InFolder(folder, file.name) + ": StickShift " + file.version +
+                     ", the plug-in form, ",
+                 "removed");
             removed = true;
         }
         if (!removed || folder == LoaderInGameFolder)
             continue; // the game folder's settings file: below
         if (there.iniPresent && there.iniIsSample) {
             plan.steps.push_back({DeleteIni, InFolder(folder, "stickshift.ini")});
-            plan.words.push_back(InFolder(folder, "StickShift.ini") + ": the sample, removed.");
+            Will(plan, IniSubject(InFolder(folder, "StickShift.ini"), true), "removed");
         } else if (there.iniPresent) {
-            plan.words.push_back(InFolder(folder, "StickShift.ini") + ": changed by you, kept.");
+            plan.words.push_back(IniSubject(InFolder(folder, "StickShift.ini"), false) +
+                                 "kept as it is.");
         }
         if (there.madeByStickShift)
             plan.steps.push_back({RemoveLoaderFolder, LoaderFolderNames[folder]});
@@ -341,7 +370,7 @@ InstallPlan PlanRemove(const InstallFacts& facts) {
                                     " than the one kept in StickShift-original: put back the "
                                     "one you want to keep, and delete the other");
         plan.steps.push_back({PutBackOriginal, name});
-        plan.words.push_back(name + ": put back from StickShift-original.");
+        Will(plan, name + ": ", "put back from StickShift-original");
     }
     if (!facts.originals.empty())
         plan.steps.push_back({DeleteOriginalFolder, "stickshift-original"});
@@ -350,7 +379,7 @@ InstallPlan PlanRemove(const InstallFacts& facts) {
         const std::string* value = WineOverride(facts, stem);
         if (value != nullptr && *value == NativeThenBuiltin) {
             plan.steps.push_back({RemoveWineOverride, stem});
-            plan.words.push_back("Wine: the override StickShift set for " + stem + ", removed.");
+            Will(plan, "Wine: the override StickShift set for " + stem + ", ", "removed");
         }
     }
     if (plan.steps.empty()) {
@@ -360,9 +389,9 @@ InstallPlan PlanRemove(const InstallFacts& facts) {
     }
     if (facts.iniPresent && facts.iniIsSample) {
         plan.steps.push_back({DeleteIni, "stickshift.ini"});
-        plan.words.push_back("StickShift.ini: the sample, removed.");
+        Will(plan, IniSubject("StickShift.ini", true), "removed");
     } else if (facts.iniPresent) {
-        plan.words.push_back("StickShift.ini: changed by you, kept.");
+        plan.words.push_back(IniSubject("StickShift.ini", false) + "kept as it is.");
     }
     plan.outcome = PlanReady;
     return plan;

@@ -98,7 +98,9 @@ struct InstallPlan {
     PlanOutcome outcome = PlanRefused;
     unsigned bits = 0; // the architecture of the copy written
     std::vector<PlanStep> steps;
-    std::vector<std::string> words; // the plan in plain words, a line each
+    std::vector<std::string> words; // the plan in plain words, a line each, before it is done
+    std::vector<std::string> done;  // what carrying it out did, a line each, in the past
+    bool sameVersion = false;       // the version installed already: installing puts it in again
     bool warnAntiCheat = false;
     bool needsAdministrator = false;
     std::string otherProgram;

@@ -102,13 +102,21 @@ TEST(InstallRules, WhatInstallingIntoAFolderDoes) {
              f.files = {Copy("xinput1_3.dll"), Copy("xinput9_1_0.dll")};
          },
          PlanReady, 64, "write xinput1_3.dll, delete xinput9_1_0.dll, write ini stickshift.ini",
-         "StickShift 1.4.0, replaced by 1.5.0"},
+         "StickShift 1.4.0, to be replaced by 1.5.0"},
+        {"the same version installed: Reinstall",
+         [](InstallFacts& f) {
+             f.files = {Copy("xinput1_3.dll", "1.5.0")};
+             f.iniPresent = f.iniIsSample = true;
+         },
+         PlanReady, 64, "write xinput1_3.dll",
+         "StickShift.ini: the sample, kept as it is.\nStickShift 1.5.0 is installed here already: "
+         "Reinstall"},
         {"the plug-in form present: updated where it is, no second copy",
          [](InstallFacts& f) {
              f.loaderFolders[LoaderInGameFolder].plugins = {Copy("stickshift.dll")};
              f.iniPresent = true;
          },
-         PlanReady, 64, "write plugin stickshift.dll", "the plug-in form, replaced by 1.5.0"},
+         PlanReady, 64, "write plugin stickshift.dll", "the plug-in form, to be replaced by 1.5.0"},
         {"the plug-in form present as .asi in scripts\\, beside another mod's xinput1_3.dll",
          [](InstallFacts& f) {
              f.files = {Foreign("xinput1_3.dll")};
@@ -163,7 +171,7 @@ TEST(InstallRules, WhatInstallingIntoAFolderDoes) {
          PlanReady, 64,
          "make folder scripts, write plugin scripts\\StickShift.asi, write ini "
          "scripts\\stickshift.ini",
-         "scripts\\: made"},
+         "scripts\\: to be made"},
         {"a loader named xinput1_4.dll that reads otherwise than Windows' library: refused",
          [](InstallFacts& f) {
              f.xinputImport = "xinput1_4.dll";

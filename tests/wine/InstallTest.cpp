@@ -137,7 +137,7 @@ TEST_F(Install, PutsTheCopyBesideAnyModThereAndTakesItOutAgain) {
             EXPECT_TRUE(AwaitChild(running, 20000, exitCode));
         }
         ASSERT_EQ(Probe("--uninstall", game, output), 0u) << output;
-        EXPECT_NE(output.find("Done."), std::string::npos) << output;
+        EXPECT_NE(output.find("Removed:"), std::string::npos) << output;
         EXPECT_EQ(ReadFileBytes(folder + "\\xinput1_3.dll"), c.foreign) << "put back byte for byte";
         EXPECT_EQ(Exists(folder + "\\xinput1_3.dll"), !c.foreign.empty());
         EXPECT_FALSE(Exists(folder + "\\StickShift-original"));
@@ -266,7 +266,7 @@ TEST_F(Install, AFolderTooLongForTheCopyIsRefusedAndACopyThereIsRemoved) {
     std::string output;
     EXPECT_EQ(Probe("--install", game, output), 1u) << output;
     EXPECT_NE(output.find("characters long"), std::string::npos) << output;
-    EXPECT_NE(output.find("Installing into " + folder.substr(4) + "\\Game.exe:"), std::string::npos)
+    EXPECT_NE(output.find(folder.substr(4) + "\\Game.exe\r\nInstall would:"), std::string::npos)
         << "shown without the long form's prefix: " << output;
     EXPECT_FALSE(Exists(folder + "\\xinput1_3.dll"));
     EXPECT_FALSE(Exists(folder + "\\StickShift.ini"));
@@ -311,9 +311,27 @@ TEST_F(Display, TheWindowShowsThePlanForTheProgramItIsGiven) {
     const HWND shown = AwaitPlayersWindow();
     ASSERT_NE(shown, nullptr);
     const std::string plan = ControlText(shown, 102);
-    EXPECT_NE(plan.find("Installing into " + folder + "\\Game.exe:"), std::string::npos) << plan;
-    EXPECT_NE(plan.find("xinput1_3.dll: added."), std::string::npos) << plan;
-    EXPECT_NE(plan.find("StickShift.ini: the sample"), std::string::npos) << plan;
+    EXPECT_EQ(plan.find(folder + "\\Game.exe\r\nInstall would:\r\n"), 0u) << plan;
+    EXPECT_NE(plan.find("xinput1_3.dll: to be added."), std::string::npos) << plan;
+    EXPECT_NE(plan.find("StickShift.ini: the sample, to be added"), std::string::npos) << plan;
+    // After Install, in the past tense, only what was done; the same version is then offered
+    // as Reinstall.
+    PostMessageW(shown, WM_COMMAND, MAKEWPARAM(103, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(shown, 103)));
+    std::string after;
+    for (int wait = 0; wait < 50 && after.find("Installed:") != 0; ++wait, Sleep(100))
+        after = ControlText(shown, 102);
+    EXPECT_EQ(after.find("Installed:\r\n  xinput1_3.dll: added.\r\n  StickShift.ini: the sample, "
+                         "added, to tune.\r\n"),
+              0u)
+        << after;
+    EXPECT_EQ(ControlText(shown, 103), "Reinstall");
+    PostMessageW(shown, WM_COMMAND, MAKEWPARAM(104, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(shown, 104)));
+    for (int wait = 0; wait < 50 && after.find("Removed:") != 0; ++wait, Sleep(100))
+        after = ControlText(shown, 102);
+    EXPECT_EQ(after.find("Removed:\r\n  xinput1_3.dll: StickShift"), 0u) << after;
+    EXPECT_FALSE(Exists(folder + "\\xinput1_3.dll"));
     PostMessageW(shown, WM_CLOSE, 0, 0);
     DWORD exitCode = 1;
     EXPECT_TRUE(AwaitChild(window, 10000, exitCode));

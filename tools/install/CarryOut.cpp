@@ -204,7 +204,7 @@ CarryOutResult CarryOutPlan(const InstallPlan& plan, const std::wstring& program
         for (const std::wstring& left : leftovers)
             said += (said.empty() ? "" : "\n") + std::string("Left behind, to delete once ") +
                     "nothing holds it (an antivirus, say): " + Utf8(ShownPath(left));
-        return leftovers.empty() ? CarriedOut : NotWhollyDone;
+        return leftovers.empty() ? CarriedOut : DoneButLeftBehind;
     }
     const DWORD error = GetLastError();
     said =
@@ -234,4 +234,23 @@ std::wstring SampleSettings(const std::wstring& tool) {
     const std::wstring folder = FolderOf(tool);
     return Exists(folder + L"\\StickShift.ini") ? folder + L"\\StickShift.ini"
                                                 : FolderOf(folder) + L"\\StickShift.ini";
+}
+
+std::vector<std::string> CarryOutReport(const InstallPlan& plan, bool install,
+                                        CarryOutResult result, const std::string& said) {
+    std::vector<std::string> lines;
+    if (result == CarriedOut || result == DoneButLeftBehind) {
+        lines.push_back(install ? "Installed:" : "Removed:");
+        for (const std::string& line : plan.done)
+            lines.push_back("  " + line);
+        if (result == DoneButLeftBehind)
+            lines.push_back("Not wholly done: " + said);
+        return lines;
+    }
+    lines.push_back(result == FailedAndPutBack
+                        ? std::string(install ? "Not installed: " : "Not removed: ") + said
+                        : "Not wholly done: " + said);
+    lines.push_back(result == FailedAndPutBack ? "Everything was put back as it was."
+                                               : "What is left is named above.");
+    return lines;
 }

@@ -40,7 +40,9 @@ InstallPlan PlanInstallFollowingLauncher(std::wstring& program, const std::wstri
 enum CarryOutResult {
     CarriedOut = 0,
     FailedAndPutBack = 1,
-    NotWhollyDone = 3, // failed and not wholly put back, or files set aside left: `said` names them
+    NotWhollyDone = 3, // failed and not wholly put back: `said` names what is left
+    DoneButLeftBehind, // done, but files set aside could not be deleted: `said` names them; the
+                       // console's exit code for it is 3 too
 };
 
 // Carries out `plan` in the folder of `program`, with the no-loader form at `copySource` and
@@ -51,6 +53,11 @@ enum CarryOutResult {
 CarryOutResult CarryOutPlan(const InstallPlan& plan, const std::wstring& program,
                             const std::wstring& copySource, const std::wstring& sampleIni,
                             std::string& said);
+
+// What carrying a plan out did, in words, the same in both programs: "Installed:" or "Removed:"
+// with what was done; after a failure, what failed and what was put back, or what is left.
+std::vector<std::string> CarryOutReport(const InstallPlan& plan, bool install,
+                                        CarryOutResult result, const std::string& said);
 
 // Where the no-loader form of `bits` and the sample settings are, beside the tool at `tool`:
 // x64\ and x86\ below the package's top, which holds the tool or the x86\ folder that does.

@@ -97,8 +97,7 @@ int InstallOrRemove(const wchar_t* path, bool install, bool carryOut, bool despi
     const InstallPlan plan =
         install ? PlanInstallFollowingLauncher(program, sample, StickShiftVersion, facts)
                 : PlanRemove(facts = GatherInstallFacts(program, sample));
-    Say("%s %s:\n", install ? "Installing into" : "Removing from",
-        Utf8(ShownPath(program).c_str()).c_str());
+    Say("%s\n%s would:\n", Utf8(ShownPath(program)).c_str(), install ? "Install" : "Remove");
     for (const std::string& line : plan.words)
         Say("  %s\n", line.c_str());
     for (const std::string& candidate : plan.candidates)
@@ -120,10 +119,7 @@ int InstallOrRemove(const wchar_t* path, bool install, bool carryOut, bool despi
     std::string said;
     const CarryOutResult result =
         CarryOutPlan(plan, program, NoLoaderSource(tool, plan.bits), sample, said);
-    if (!said.empty())
-        Say("%s\n", said.c_str());
-    Say("%s\n", result == CarriedOut         ? "Done."
-                : result == FailedAndPutBack ? "Everything was put back as it was."
-                                             : "Not wholly done: what is left is said above.");
-    return result;
+    for (const std::string& line : CarryOutReport(plan, install, result, said))
+        Say("%s\n", line.c_str());
+    return result == DoneButLeftBehind ? NotWhollyDone : result;
 }

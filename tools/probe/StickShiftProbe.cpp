@@ -176,6 +176,8 @@ void PrintNoLoaderCopiesBeside(const wchar_t (&probePath)[ModulePathCapacity]) {
 int Usage() {
     std::fprintf(stderr, "usage: StickShiftProbe [--settings PATH] [--count N]\n"
                          "       StickShiftProbe --game PATH\n"
+                         "  (--install, --uninstall, --set: --report FILE last writes what is\n"
+                         "   said into FILE too)\n"
                          "       StickShiftProbe --install PATH [--despite-anti-cheat]\n"
                          "       StickShiftProbe --uninstall PATH\n"
                          "       StickShiftProbe --set KEY=VALUE [KEY=VALUE...] [--settings PATH]\n"
@@ -194,6 +196,8 @@ int Usage() {
 
 } // namespace
 
+FILE* Report = nullptr;
+
 void Say(const char* format, ...) {
     std::va_list arguments;
     va_start(arguments, format);
@@ -205,6 +209,10 @@ void Say(const char* format, ...) {
     std::vsnprintf(&text[0], text.size(), format, again);
     va_end(again);
     text.resize(text.size() - 1);
+    if (Report != nullptr) {
+        std::fwrite(text.data(), 1, text.size(), Report);
+        std::fflush(Report);
+    }
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode;
     if (!GetConsoleMode(out, &mode)) {
@@ -230,6 +238,12 @@ int wmain(int argc, wchar_t** argv) {
     // Windows' own library, never a StickShift copy that may sit beside the probe under that
     // name: that copy would act, and the key would go down while the player tunes.
     SystemXInputFileName = L"xinput1_4.dll";
+    // --report FILE, last: everything said goes into FILE too, in UTF-8, for the window that
+    // ran this as administrator, whose output it cannot read otherwise.
+    if (argc >= 3 && std::wcscmp(argv[argc - 2], L"--report") == 0) {
+        Report = _wfopen(argv[argc - 1], L"wb");
+        argc -= 2;
+    }
     const wchar_t* settingsArgument = nullptr;
     long count = -1;
     for (int i = 1; i < argc; ++i) {

@@ -10,6 +10,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -61,19 +62,75 @@ void ShowPlanFor(const std::wstring& program) {
     Install =
         PlanInstallFollowingLauncher(Program, SampleSettings(ToolPath()), StickShiftVersion, facts);
     Remove = PlanRemove(facts);
-    std::vector<std::string> lines = {"Installing into " + Utf8(Program) + ":"};
+    std::vector<std::string> lines = {Utf8(ShownPath(Program)), "Install would:"};
     lines.insert(lines.end(), Install.words.begin(), Install.words.end());
     for (const std::string& candidate : Install.candidates)
         lines.push_back("    " + candidate);
     if (Remove.outcome == PlanReady) {
         lines.push_back("");
-        lines.push_back("Removing would:");
+        lines.push_back("Remove would:");
         lines.insert(lines.end(), Remove.words.begin(), Remove.words.end());
     }
     SetWindowTextW(Control(PlanBox), Words(lines).c_str());
+    SetWindowTextW(Control(InstallButton), Install.sameVersion ? L"Reinstall" : L"Install");
     EnableWindow(Control(InstallButton), Install.outcome == PlanReady);
     EnableWindow(Control(RemoveButton), Remove.outcome == PlanReady);
     TuneGameFolder(Program);
+}
+
+// The step as administrator: the probe beside this program, run elevated, carries it out and
+// writes what it says into a report file this window names, since its output cannot be read
+// otherwise. `report` gets that report; the exit code reads as the console's.
+CarryOutResult CarryOutAsAdministrator(const InstallPlan& plan, bool install,
+                                       std::vector<std::string>& report) {
+    const std::wstring tool = ToolPath();
+    const std::wstring probe =
+        tool.substr(0, tool.find_last_of(L'\\') + 1) + L"StickShiftProbe.exe";
+    wchar_t temporary[MAX_PATH + 1] = L"";
+    GetTempPathW(MAX_PATH + 1, temporary);
+    const std::wstring reportFile = std::wstring(temporary) + L"StickShift-report-" +
+                                    std::to_wstring(GetCurrentProcessId()) + L".txt";
+    DeleteFileW(reportFile.c_str());
+    const std::wstring arguments = std::wstring(install ? L"--install \"" : L"--uninstall \"") +
+                                   Program + L"\"" +
+                                   (plan.warnAntiCheat ? L" --despite-anti-cheat" : L"") +
+                                   L" --report \"" + reportFile + L"\"";
+    SHELLEXECUTEINFOW run = {};
+    run.cbSize = sizeof run;
+    run.fMask = SEE_MASK_NOCLOSEPROCESS;
+    run.hwnd = Window;
+    run.lpVerb = L"runas";
+    run.lpFile = probe.c_str();
+    run.lpParameters = arguments.c_str();
+    run.nShow = SW_HIDE;
+    DWORD exitCode = FailedAndPutBack;
+    const bool ran = ShellExecuteExW(&run) && run.hProcess != nullptr;
+    if (ran) {
+        WaitForSingleObject(run.hProcess, INFINITE);
+        GetExitCodeProcess(run.hProcess, &exitCode);
+        CloseHandle(run.hProcess);
+    }
+    std::string text;
+    if (FILE* file = _wfopen(reportFile.c_str(), L"rb")) {
+        char buffer[4096];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+            text.append(buffer, got);
+        std::fclose(file);
+    }
+    DeleteFileW(reportFile.c_str());
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        report.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    if (report.empty())
+        report.push_back(ran ? "The step as administrator said nothing: what it did is not "
+                               "known here. Choose the game again to see the folder as it is."
+                             : "The step as administrator did not run (refused or cancelled): "
+                               "nothing was changed.");
+    return exitCode == CarriedOut      ? CarriedOut
+           : exitCode == NotWhollyDone ? NotWhollyDone
+                                       : FailedAndPutBack;
 }
 
 // Carries a plan out: here, or, where the game's folder needs it, by the probe beside this
@@ -85,54 +142,28 @@ void CarryOut(const InstallPlan& plan, bool install) {
                     L"StickShift, or ban the account. Go on?",
                     L"StickShift", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
         return;
-    std::string said;
-    std::wstring outcome;
+    std::vector<std::string> report;
+    CarryOutResult result = FailedAndPutBack;
     if (plan.needsAdministrator) {
         if (MessageBoxW(Window,
                         L"The game's folder can be changed only as administrator. Carry this "
                         L"step out as administrator?",
                         L"StickShift", MB_YESNO | MB_ICONQUESTION) != IDYES)
             return;
-        const std::wstring tool = ToolPath();
-        const std::wstring probe =
-            tool.substr(0, tool.find_last_of(L'\\') + 1) + L"StickShiftProbe.exe";
-        const std::wstring arguments = std::wstring(install ? L"--install \"" : L"--uninstall \"") +
-                                       Program + L"\"" +
-                                       (plan.warnAntiCheat ? L" --despite-anti-cheat" : L"");
-        SHELLEXECUTEINFOW run = {};
-        run.cbSize = sizeof run;
-        run.fMask = SEE_MASK_NOCLOSEPROCESS;
-        run.hwnd = Window;
-        run.lpVerb = L"runas";
-        run.lpFile = probe.c_str();
-        run.lpParameters = arguments.c_str();
-        run.nShow = SW_HIDE;
-        DWORD exitCode = FailedAndPutBack;
-        if (ShellExecuteExW(&run) && run.hProcess != nullptr) {
-            WaitForSingleObject(run.hProcess, INFINITE);
-            GetExitCodeProcess(run.hProcess, &exitCode);
-            CloseHandle(run.hProcess);
-        }
-        outcome = exitCode == CarriedOut ? L"Done."
-                  : exitCode == NotWhollyDone
-                      ? L"Not wholly done: run it again to see what is left."
-                      : L"Not done: nothing was changed.";
+        result = CarryOutAsAdministrator(plan, install, report);
     } else {
-        const CarryOutResult result =
-            CarryOutPlan(plan, Program, NoLoaderSource(ToolPath(), Install.bits),
-                         SampleSettings(ToolPath()), said);
-        outcome = result == CarriedOut         ? L"Done."
-                  : result == FailedAndPutBack ? L"Everything was put back as it was."
-                                               : L"Not wholly done: what is left is said below.";
+        std::string said;
+        result = CarryOutPlan(plan, Program, NoLoaderSource(ToolPath(), Install.bits),
+                              SampleSettings(ToolPath()), said);
+        report = CarryOutReport(plan, install, result, said);
     }
     // Under Wine nothing else shows whether the game loads the copy beside it.
-    if (install && outcome == L"Done." && RunsUnderWine())
-        outcome += L" To check it: start the game; within a second the list at the top names it "
-                   L"among the programs where StickShift acts.";
+    if (install && result == CarriedOut && RunsUnderWine())
+        report.push_back("To check it: start the game; within a second the list at the top "
+                         "names it among the programs where StickShift acts.");
     ShowPlanFor(Program);
-    const std::wstring text = (install ? L"Installed: " : L"Removed: ") + outcome + L"\r\n" +
-                              (said.empty() ? L"" : Wide(said) + L"\r\n") + L"\r\n" +
-                              ControlText(PlanBox);
+    report.push_back("");
+    const std::wstring text = Words(report) + ControlText(PlanBox);
     SetWindowTextW(Control(PlanBox), text.c_str());
     ShowWhereStickShiftActs();
 }
