@@ -200,6 +200,15 @@ void AddWineOverrides(const InstallFacts& facts, const std::vector<std::string>&
     plan.done.push_back(launch); // as much after installing as before
 }
 
+// A refusal that comes before anything of the folder is looked at; empty for none.
+std::string RefusedProgram(const InstallFacts& facts) {
+    if (facts.stickShiftsOwn)
+        return "That is StickShift's own folder: choose the game's program";
+    if (!facts.isProgram)
+        return facts.program + " is not a Windows program";
+    return std::string();
+}
+
 } // namespace
 
 std::string CopyNameFor(const InstallFacts& facts) {
@@ -213,8 +222,8 @@ std::string CopyNameFor(const InstallFacts& facts) {
 
 InstallPlan PlanInstall(const InstallFacts& facts, const std::string& version) {
     InstallPlan plan;
-    if (!facts.isProgram)
-        return Refuse(plan, facts.program + " is not a Windows program");
+    if (const std::string refused = RefusedProgram(facts); !refused.empty())
+        return Refuse(plan, refused);
     if (facts.underWindowsApps)
         return Refuse(plan, facts.program +
                                 " is a Microsoft Store or Game Pass game, whose folder cannot "
@@ -323,8 +332,8 @@ InstallPlan PlanInstall(const InstallFacts& facts, const std::string& version) {
 
 InstallPlan PlanRemove(const InstallFacts& facts) {
     InstallPlan plan;
-    if (!facts.isProgram)
-        return Refuse(plan, facts.program + " is not a Windows program");
+    if (const std::string refused = RefusedProgram(facts); !refused.empty())
+        return Refuse(plan, refused);
     AddCommonWords(facts, plan);
     if (const std::string untold = UntoldFile(facts); !untold.empty())
         return Refuse(plan, untold);

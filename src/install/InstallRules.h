@@ -33,7 +33,10 @@ struct LoaderFolderFacts {
 };
 
 struct InstallFacts {
-    std::string program;          // the chosen program's file name
+    std::string program; // the chosen program's file name
+    // StickShift's own: a program of StickShift's, by its version resource, or one inside the
+    // package's own layout (StickShift.exe with x64\ and x86\ beside it).
+    bool stickShiftsOwn;
     std::size_t folderPathLength; // its folder's full path, in UTF-16 characters
     bool isProgram;               // a readable Windows program
     unsigned bits;                // 32 or 64; 0 for another processor

@@ -224,6 +224,12 @@ TEST(InstallRules, WhatInstallingIntoAFolderDoes) {
          "path is 246 characters long"},
         {"not a program", [](InstallFacts& f) { f.isProgram = false; }, PlanRefused, 0, "",
          "is not a Windows program"},
+        {"StickShift's own program or folder: refused, before anything else",
+         [](InstallFacts& f) {
+             f.stickShiftsOwn = true;
+             f.files = {Copy("xinput1_3.dll")};
+         },
+         PlanRefused, 0, "", "That is StickShift's own folder: choose the game's program"},
         {"another processor", [](InstallFacts& f) { f.bits = 0; }, PlanRefused, 0, "",
          "another processor"},
     };
@@ -292,6 +298,13 @@ TEST(InstallRules, RemovingTakesOnlyStickShiftsOwnAndPutsBackWhatItKeptAside) {
              f.wineOverridesWritten = {"xinput1_3", "xinput1_4"};
          },
          PlanReady, "delete xinput1_3.dll, delete xinput1_4.dll, remove override xinput1_3"},
+        {"StickShift's own folder: nothing of the package is removed",
+         [](InstallFacts& f) {
+             f.stickShiftsOwn = true;
+             f.files = {Copy("xinput1_3.dll")};
+             f.iniPresent = f.iniIsSample = true;
+         },
+         PlanRefused, ""},
         {"a copy in use",
          [](InstallFacts& f) {
              f.files = {{"xinput1_3.dll", true, "1.5.0", "Game.exe", false, "", true}};

@@ -249,6 +249,11 @@ TEST_F(Install, BesideAPlugInLoaderThePlugInFormGoesIntoItsFolder) {
         EXPECT_EQ(ReadFileBytes(folder + "\\xinput1_3.dll"), "a loader");
         EXPECT_FALSE(LeftAside(folder));
     }
+    // StickShift's own folder is no game's.
+    std::string output;
+    EXPECT_EQ(Probe("--install", PackageProgram("StickShift.exe"), output), 1u) << output;
+    EXPECT_NE(output.find("That is StickShift's own folder"), std::string::npos) << output;
+    EXPECT_FALSE(Exists(package + (Is64Bit ? "" : "x86\\") + "xinput1_3.dll"));
 }
 
 // A folder whose path is longer than the copy reads of its own: installing is refused with

@@ -115,6 +115,23 @@ bool KeyIsPadButton(const std::wstring& settingsPath) {
     return KeyFromName(name, key) && key.padButton != 0;
 }
 
+// Whether `folder` is StickShift's package, or inside it: a folder a few levels up holds
+// StickShift's StickShift.exe with x64\ and x86\ beside it. A probe a player copied into a
+// game's folder does not make that folder StickShift's.
+bool InsidePackage(std::wstring folder) {
+    for (int level = 0; level < 3; ++level, folder = FolderOf(folder)) {
+        const auto isFolder = [&folder](const wchar_t* name) {
+            const DWORD attributes = GetFileAttributesW((folder + L"\\" + name).c_str());
+            return attributes != INVALID_FILE_ATTRIBUTES &&
+                   (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        };
+        if (isFolder(L"x64") && isFolder(L"x86") &&
+            ReadFileOwnership((folder + L"\\StickShift.exe").c_str()).owner == FileStickShift)
+            return true;
+    }
+    return false;
+}
+
 // A plug-in loader's folder: the .asi files, the plug-in form, and its settings file.
 void GatherLoaderFolder(const std::wstring& dir, bool gameFolder, const std::wstring& sampleIni,
                         const std::vector<std::pair<std::wstring, std::wstring>>& loaded,
@@ -159,6 +176,9 @@ InstallFacts GatherInstallFacts(const std::wstring& program, const std::wstring&
     facts.anyCpuDotNet = headers.anyCpuDotNet;
     facts.xinputImport = headers.xinput;
     facts.underWindowsApps = Lower(program).find(L"\\windowsapps\\") != std::wstring::npos;
+    facts.stickShiftsOwn =
+        ReadFileOwnership(LongPathForm(program).c_str()).owner == FileStickShift ||
+        InsidePackage(folder);
     facts.underWine = RunsUnderWine();
     if (facts.underWine) {
         facts.wineOverrides = ReadWineOverrides(program);

@@ -37,7 +37,8 @@ enum ControlId {
 };
 constexpr UINT_PTR ActsInTimer = 100;
 
-std::wstring Program; // the game's program the plan is for
+std::wstring Program;    // the game's program the plan is for
+std::wstring LastFolder; // where the file dialog opens: the folder of the program last chosen
 InstallPlan Install, Remove;
 
 // The plan in plain words, with Windows' line ends, as the read-only box shows it.
@@ -75,7 +76,10 @@ void ShowPlanFor(const std::wstring& program) {
     SetWindowTextW(Control(InstallButton), Install.sameVersion ? L"Reinstall" : L"Install");
     EnableWindow(Control(InstallButton), Install.outcome == PlanReady);
     EnableWindow(Control(RemoveButton), Remove.outcome == PlanReady);
-    TuneGameFolder(Program);
+    // A file refused before its folder was looked at is nothing to tune.
+    if (facts.isProgram && !facts.stickShiftsOwn)
+        TuneGameFolder(Program);
+    LastFolder = Program.substr(0, Program.find_last_of(L"\\/"));
 }
 
 // The step as administrator: the probe beside this program, run elevated, carries it out and
@@ -168,7 +172,27 @@ void CarryOut(const InstallPlan& plan, bool install) {
     ShowWhereStickShiftActs();
 }
 
+// Where the file dialog opens the first time: Steam's library of games where Steam is
+// installed, else the Program Files folder.
+std::wstring FirstFolder() {
+    wchar_t steam[MAX_PATH] = L"";
+    DWORD size = sizeof steam - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Valve\\Steam", L"SteamPath", RRF_RT_REG_SZ,
+                     nullptr, steam, &size) == ERROR_SUCCESS) {
+        std::wstring library = std::wstring(steam) + L"\\steamapps\\common";
+        for (wchar_t& c : library)
+            c = c == L'/' ? L'\\' : c;
+        const DWORD attributes = GetFileAttributesW(library.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return library;
+    }
+    wchar_t programs[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"ProgramFiles", programs, MAX_PATH);
+    return programs;
+}
+
 void ChooseProgram() {
+    const std::wstring initial = LastFolder.empty() ? FirstFolder() : LastFolder;
     wchar_t path[MAX_PATH] = L"";
     OPENFILENAMEW choose = {};
     choose.lStructSize = sizeof choose;
@@ -177,6 +201,7 @@ void ChooseProgram() {
     choose.lpstrFile = path;
     choose.nMaxFile = MAX_PATH;
     choose.lpstrTitle = L"The game's program";
+    choose.lpstrInitialDir = initial.c_str();
     choose.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     if (GetOpenFileNameW(&choose))
         ShowPlanFor(path);
