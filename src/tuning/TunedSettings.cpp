@@ -45,3 +45,18 @@ std::int32_t PercentOfPush(std::int16_t x, std::int16_t y) {
         std::sqrt(static_cast<double>(SquaredDeflection(x, y))) * 100.0 / 32767.0;
     return percent >= 100.0 ? 100 : static_cast<std::int32_t>(percent);
 }
+
+TunedSettings DefaultTunedSettings() {
+    wchar_t name[KeyNameCapacity] = {};
+    for (std::size_t i = 0; DefaultKeyName[i] != L'\0' && i + 1 < KeyNameCapacity; ++i)
+        name[i] = DefaultKeyName[i];
+    HoldableKey key;
+    KeyFromName(name, key);
+    return {DefaultThresholdOnPct,
+            DefaultThresholdOffPct,
+            key,
+            HoldMode,
+            DefaultControllerNumber,
+            DefaultOnlyWhenFocusedFor(HoldMode),
+            DefaultForwardOnly != 0};
+}

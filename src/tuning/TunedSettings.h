@@ -29,3 +29,6 @@ std::vector<std::pair<std::string, std::string>> ChangedSettings(const TunedSett
 
 // The whole percent of full scale that a push to (x, y) reaches, up to 100: "On here".
 std::int32_t PercentOfPush(std::int16_t x, std::int16_t y);
+
+// Each setting's default, as the module takes it where the file has none: "Defaults".
+TunedSettings DefaultTunedSettings();

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "watcher/KeyDecision.h"
+
 namespace {
 
 int ToPixels(std::int64_t stickUnits, int reach) {
@@ -33,6 +35,11 @@ void StickPixel(const TuningPicture& picture, std::int16_t stickX, std::int16_t 
                 int& y) {
     x = picture.centre + ToPixels(stickX, picture.reachRadius);
     y = picture.centre - ToPixels(stickY, picture.reachRadius);
+}
+
+int PushRadius(const TuningPicture& picture, std::int16_t stickX, std::int16_t stickY) {
+    const double reach = std::sqrt(static_cast<double>(SquaredDeflection(stickX, stickY)));
+    return std::min(static_cast<int>(reach * picture.reachRadius / 32767.0), picture.centre - 2);
 }
 
 namespace {

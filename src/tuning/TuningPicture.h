@@ -19,6 +19,10 @@ TuningPicture LayOutTuningPicture(int size, std::int32_t thresholdOn, std::int32
 void StickPixel(const TuningPicture& picture, std::int16_t stickX, std::int16_t stickY, int& x,
                 int& y);
 
+// How far from the centre a push to (x, y) is drawn, in pixels, at most to the picture's edge:
+// the circle that marks the largest push so far.
+int PushRadius(const TuningPicture& picture, std::int16_t stickX, std::int16_t stickY);
+
 // Which circle a press at pixel (x, y) takes hold of: the one whose line is nearer, within
 // `reach` pixels of it.
 enum PictureCircle { NoCircle, OffCircle, OnCircle };

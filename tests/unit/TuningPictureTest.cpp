@@ -8,11 +8,12 @@ TEST(TuningPicture, CirclesAtTheirRadiiAndTheStickWithYUp) {
         std::int32_t on, off;
         std::int16_t x, y;
         int onRadius, offRadius, dotX, dotY;
+        int pushRadius; // the largest push's mark, were this the largest
     } cases[] = {
-        {"the defaults, the stick full right", 16383, 13106, 32767, 0, 49, 39, 260, 160},
-        {"full forward is up", 16383, 13106, 0, 32767, 49, 39, 160, 60},
+        {"the defaults, the stick full right", 16383, 13106, 32767, 0, 49, 39, 260, 160, 100},
+        {"full forward is up", 16383, 13106, 0, 32767, 49, 39, 160, 60, 100},
         {"negative radii by magnitude; beyond the picture, at its edge", -32767, 2000000, -32768,
-         -32768, 100, 158, 60, 260},
+         -32768, 100, 158, 60, 260, 141},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -23,6 +24,7 @@ TEST(TuningPicture, CirclesAtTheirRadiiAndTheStickWithYUp) {
         EXPECT_EQ(picture.offRadius, c.offRadius);
         EXPECT_EQ(picture.dotX, c.dotX);
         EXPECT_EQ(picture.dotY, c.dotY);
+        EXPECT_EQ(PushRadius(picture, c.x, c.y), c.pushRadius);
     }
 }
 

@@ -413,9 +413,20 @@ TEST_F(Display, TheTunerSavesTheChangedCircleAndTheRunningGameAppliesIt) {
     const LONG_PTR style = GetWindowLongPtrW(shown, GWL_EXSTYLE);
     EXPECT_TRUE((style & WS_EX_NOACTIVATE) != 0 && (style & WS_EX_TOPMOST) != 0) << style;
     DestroyWindow(game);
+    // A change not saved: the line under Save says so, and closing asks first.
+    SendMessageW(shown, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 40),
+                 reinterpret_cast<LPARAM>(GetDlgItem(shown, OnBar)));
+    EXPECT_EQ(ControlText(shown, TuneStatus), "Not saved.");
     PostMessageW(shown, WM_CLOSE, 0, 0);
+    HWND question = nullptr;
+    for (int wait = 0; wait < 50 && question == nullptr; ++wait, Sleep(100))
+        question = FindWindowW(L"#32770", L"StickShift");
+    ASSERT_NE(question, nullptr) << "closing with a change not saved asks first";
+    EXPECT_NE(ControlText(question, 0xFFFF).find("are not saved. Save them?"), std::string::npos);
+    PostMessageW(question, WM_COMMAND, IDNO, 0);
     DWORD exitCode = 1;
     EXPECT_TRUE(AwaitChild(window, 10000, exitCode));
+    EXPECT_NE(ReadFileBytes(file).find("ThresholdOnPct = 30"), std::string::npos) << "not saved";
     Unload(module);
     ExpectEventsNow(2);
 }

@@ -192,6 +192,8 @@ std::wstring FirstFolder() {
 }
 
 void ChooseProgram() {
+    if (!TuningChangesSettled())
+        return; // another game would be tuned
     const std::wstring initial = LastFolder.empty() ? FirstFolder() : LastFolder;
     wchar_t path[MAX_PATH] = L"";
     OPENFILENAMEW choose = {};
@@ -237,11 +239,15 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_DROPFILES: {
         const HDROP drop = reinterpret_cast<HDROP>(wParam);
         wchar_t path[MAX_PATH] = L"";
-        if (DragQueryFileW(drop, 0, path, MAX_PATH) > 0)
+        if (DragQueryFileW(drop, 0, path, MAX_PATH) > 0 && TuningChangesSettled())
             ShowPlanFor(path);
         DragFinish(drop);
         return 0;
     }
+    case WM_CLOSE:
+        if (!TuningChangesSettled())
+            return 0;
+        break;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;

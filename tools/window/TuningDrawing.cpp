@@ -2,8 +2,8 @@
 
 namespace {
 
-void Circle(HDC dc, int centre, int radius, COLORREF colour, int width) {
-    const HPEN pen = CreatePen(PS_SOLID, width, colour);
+void Circle(HDC dc, int centre, int radius, COLORREF colour, int width, int style = PS_SOLID) {
+    const HPEN pen = CreatePen(style, width, colour);
     const HGDIOBJ oldPen = SelectObject(dc, pen);
     const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
     Ellipse(dc, centre - radius, centre - radius, centre + radius + 1, centre + radius + 1);
@@ -15,12 +15,15 @@ void Circle(HDC dc, int centre, int radius, COLORREF colour, int width) {
 } // namespace
 
 void DrawTuningPicture(HDC dc, int size, const TuningPicture& picture, bool forwardOnly,
-                       bool keyHeld, const std::vector<POINT>& trail) {
+                       bool keyHeld, const std::vector<POINT>& trail, int largestPush) {
     const RECT all = {0, 0, size, size};
     const HBRUSH background = CreateSolidBrush(PictureBackground);
     FillRect(dc, &all, background);
     DeleteObject(background);
     Circle(dc, picture.centre, picture.reachRadius, ReachColour, 1);
+    // A worn stick that never reaches the edge shows it at once.
+    if (largestPush > 0)
+        Circle(dc, picture.centre, largestPush, StickColour, 1, PS_DOT);
     if (forwardOnly) {
         // The cone within which a push counts: 60 degrees either side of forward.
         const HPEN pen = CreatePen(PS_DOT, 1, OnCircleColour);

@@ -17,9 +17,10 @@ constexpr COLORREF StickColour = RGB(0, 0, 0);
 constexpr COLORREF StickHeldColour = RGB(0, 160, 0); // the dot while the key is held
 constexpr COLORREF TrailColour = RGB(150, 150, 150);
 
-// `trail`: the stick's latest earlier places, oldest first, as dots fading behind it.
+// `trail`: the stick's latest earlier places, oldest first, as dots fading behind it;
+// `largestPush`: the radius of the largest push so far, a dotted circle (0 for none).
 void DrawTuningPicture(HDC dc, int size, const TuningPicture& picture, bool forwardOnly,
-                       bool keyHeld, const std::vector<POINT>& trail = {});
+                       bool keyHeld, const std::vector<POINT>& trail = {}, int largestPush = 0);
 
 // Draws the picture into a 24-bit bitmap file at `path`; false when it cannot be written.
 bool WriteTuningSnapshot(const std::wstring& path, int size, const TuningPicture& picture,

@@ -76,11 +76,14 @@ void Tick() {
                      ? controller + L" is not connected."
                      : controller + L" as this window reads it, decided with these settings.";
         if (gameActs)
-            source += L"\r\nClick into " + Wide(target->program) +
-                      L" (this window stays on top) to see the stick as StickShift reads it there.";
+            source +=
+                L"\r\nClick into " + Wide(target->program) + L" to see it as StickShift does.";
     }
     SetText(TuneSource, source);
     SetText(KeyState, Held ? L"Key down (the dot is green)" : L"Key up");
+    if (SquaredDeflection(StickX, StickY) >
+        SquaredDeflection(LargestPush.first, LargestPush.second))
+        LargestPush = {StickX, StickY};
     Trail.push_back({StickX, StickY});
     if (Trail.size() > TrailLength)
         Trail.pop_front();
@@ -104,7 +107,8 @@ LRESULT CALLBACK PictureProcedure(HWND picture, UINT message, WPARAM wParam, LPA
             StickPixel(layout, place.first, place.second, x, y);
             trail.push_back({x, y});
         }
-        DrawTuningPicture(aside, size, layout, ForwardOnly, Held, trail);
+        DrawTuningPicture(aside, size, layout, ForwardOnly, Held, trail,
+                          PushRadius(layout, LargestPush.first, LargestPush.second));
         BitBlt(dc, 0, 0, size, size, aside, 0, 0, SRCCOPY);
         SelectObject(aside, old);
         DeleteObject(bitmap);

@@ -21,6 +21,9 @@
 
 namespace Tuning {
 
+// The Key list's entries: each a HoldableKeyAt index, or -1 for the heading.
+std::vector<int> KeyListEntries;
+
 std::vector<TuneTarget> Targets;
 int Chosen = -1;
 std::wstring FolderSettings; // the settings file of the game chosen in the window, if any
@@ -42,6 +45,7 @@ bool Held = false;
 std::deque<std::pair<SHORT, SHORT>> Trail;
 PictureCircle Dragging = NoCircle;
 int Ticks = 0;
+std::pair<SHORT, SHORT> LargestPush = {0, 0};
 
 const TuneTarget* ChosenTarget() {
     return Chosen >= 0 && Chosen < static_cast<int>(Targets.size()) ? &Targets[Chosen] : nullptr;
@@ -80,9 +84,11 @@ void ShowSettings() {
         SetText(circle.value, std::to_wstring(circle.percent) + L" %");
     }
     HoldableKey key;
-    for (int index = 0; HoldableKeyAt(static_cast<std::size_t>(index), key); ++index)
-        if (std::string(key.name) == Tuned.key.name)
-            SendMessageW(Control(KeyChoice), CB_SETCURSEL, index, 0);
+    for (std::size_t entry = 0; entry < KeyListEntries.size(); ++entry)
+        if (KeyListEntries[entry] >= 0 &&
+            HoldableKeyAt(static_cast<std::size_t>(KeyListEntries[entry]), key) &&
+            std::string(key.name) == Tuned.key.name)
+            SendMessageW(Control(KeyChoice), CB_SETCURSEL, entry, 0);
     SendMessageW(Control(ModeChoice), CB_SETCURSEL, Tuned.mode, 0);
     SendMessageW(Control(ControllerChoice), CB_SETCURSEL, Tuned.controller - 1, 0);
     CheckDlgButton(Window, FocusCheck, Tuned.onlyWhenFocused ? BST_CHECKED : BST_UNCHECKED);
@@ -93,6 +99,9 @@ void SettingsChanged() {
     UseTuned(Tuned);
     ShowSettings();
     InvalidateRect(Control(TunePicture), nullptr, FALSE);
+    if (ChosenTarget() != nullptr)
+        SetText(TuneStatus,
+                ChangedSettings(Read, Tuned).empty() ? L"As the file holds them." : L"Not saved.");
 }
 
 // While the picture is a running game's, the window stays on top without taking the focus, so
@@ -122,6 +131,7 @@ std::wstring ReadChosenSettings() {
         notes += L"\r\n" + Wide(line) + L".";
     Read = Tuned = TunedNow();
     ReadFileExisted = FileFacts(path, ReadFacts);
+    LargestPush = {0, 0};
     OwnState = WatchState();
     OwnHeld = false;
     ShowSettings();
@@ -228,13 +238,28 @@ void CreateTuningPanel(int x) {
                FocusCheck, x, 560, 336, 20);
     AddControl(L"BUTTON", L"Only a push for&ward (within 60 degrees)", WS_TABSTOP | BS_AUTOCHECKBOX,
                ForwardCheck, x, 582, 336, 20);
-    AddControl(L"BUTTON", L"&Save", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, SaveButton, x, 610,
-               90, 26);
-    AddControl(L"STATIC", L"", SS_LEFT, TuneStatus, x + 100, 610, 236, 72);
+    AddControl(L"BUTTON", L"&Save", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, SaveButton, x, 606,
+               90, 24);
+    AddControl(L"BUTTON", L"&Revert", WS_TABSTOP | BS_PUSHBUTTON, RevertButton, x, 634, 90, 24);
+    AddControl(L"BUTTON", L"&Defaults", WS_TABSTOP | BS_PUSHBUTTON, DefaultsButton, x, 662, 90, 24);
+    AddControl(L"STATIC", L"", SS_LEFT, TuneStatus, x + 100, 606, 236, 80);
+    // Keyboard keys first, then the controller's buttons under a heading of their own.
     HoldableKey key;
-    for (std::size_t index = 0; HoldableKeyAt(index, key); ++index)
-        SendMessageW(Control(KeyChoice), CB_ADDSTRING, 0,
-                     reinterpret_cast<LPARAM>(Wide(KeyLabel(key)).c_str()));
+    for (const bool padButtons : {false, true}) {
+        if (padButtons) {
+            KeyListEntries.push_back(-1);
+            SendMessageW(Control(KeyChoice), CB_ADDSTRING, 0,
+                         reinterpret_cast<LPARAM>(L"Controller buttons (no-loader form only):"));
+        }
+        for (std::size_t index = 0; HoldableKeyAt(index, key); ++index) {
+            if ((key.padButton != 0) != padButtons)
+                continue;
+            KeyListEntries.push_back(static_cast<int>(index));
+            SendMessageW(Control(KeyChoice), CB_ADDSTRING, 0,
+                         reinterpret_cast<LPARAM>(
+                             Wide(std::string(padButtons ? "    " : "") + KeyLabel(key)).c_str()));
+        }
+    }
     for (const KeyMode mode : {HoldMode, TapMode, ToggleMode})
         SendMessageW(Control(ModeChoice), CB_ADDSTRING, 0,
                      reinterpret_cast<LPARAM>(Wide(KeyModeName(mode)).c_str()));
@@ -259,6 +284,10 @@ bool TuningCommand(WORD id, WORD code) {
     const bool picked = code == CBN_SELCHANGE;
     switch (id) {
     case TuneChoice:
+        if (picked && Selected(TuneChoice) != Chosen && !TuningChangesSettled()) {
+            SendMessageW(Control(TuneChoice), CB_SETCURSEL, Chosen, 0);
+            return true;
+        }
         if (picked && Selected(TuneChoice) != Chosen) {
             Chosen = Selected(TuneChoice);
             WatchChosen();
@@ -266,8 +295,15 @@ bool TuningCommand(WORD id, WORD code) {
         }
         return true;
     case KeyChoice:
-        if (picked && HoldableKeyAt(static_cast<std::size_t>(Selected(KeyChoice)), Tuned.key))
-            SettingsChanged();
+        if (picked) {
+            const int entry = Selected(KeyChoice);
+            const int index = entry >= 0 && entry < static_cast<int>(KeyListEntries.size())
+                                  ? KeyListEntries[static_cast<std::size_t>(entry)]
+                                  : -1;
+            if (index >= 0)
+                HoldableKeyAt(static_cast<std::size_t>(index), Tuned.key);
+            SettingsChanged(); // the heading chosen: the key shown again
+        }
         return true;
     case ModeChoice:
         if (picked && Selected(ModeChoice) >= 0) {
@@ -298,8 +334,33 @@ bool TuningCommand(WORD id, WORD code) {
     case SaveButton:
         Save();
         return true;
+    case RevertButton: // back to the file as saved
+        Tuned = Read;
+        SettingsChanged();
+        return true;
+    case DefaultsButton: // not saved yet
+        Tuned = DefaultTunedSettings();
+        SettingsChanged();
+        return true;
     }
     return false;
+}
+
+bool TuningChangesSettled() {
+    const TuneTarget* target = ChosenTarget();
+    if (target == nullptr || ChangedSettings(Read, Tuned).empty())
+        return true;
+    switch (MessageBoxW(
+        Window, (L"The changes to " + target->settingsPath + L" are not saved. Save them?").c_str(),
+        L"StickShift", MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+        Save();
+        return ChangedSettings(Read, Tuned).empty(); // saved, and read again
+    case IDNO:
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool TuningScroll(HWND bar, WORD code, WORD position) {

@@ -31,6 +31,8 @@ enum TuningControlId {
     ForwardCheck,
     SaveButton,
     TuneStatus,
+    RevertButton,
+    DefaultsButton,
 };
 
 // Makes the panel's controls, at `left` in 96-dpi units, and starts its timer.
@@ -43,3 +45,7 @@ void TuneGameFolder(const std::wstring& program);
 bool TuningCommand(WORD id, WORD code);
 bool TuningScroll(HWND bar, WORD code, WORD position);
 void TuningTimer(UINT_PTR timer);
+
+// With changes not saved, asks whether to save them first; false when the player cancels, and
+// whatever was asked for (closing, another game) is not done.
+bool TuningChangesSettled();

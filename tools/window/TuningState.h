@@ -55,6 +55,8 @@ extern bool Held;
 extern std::deque<std::pair<SHORT, SHORT>> Trail;
 extern PictureCircle Dragging;
 extern int Ticks;
+// The largest push since the target was chosen.
+extern std::pair<SHORT, SHORT> LargestPush;
 
 const TuneTarget* ChosenTarget();
 bool FileFacts(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& facts);
