@@ -93,6 +93,11 @@ bool SameFile(const std::wstring& a, const std::wstring& b);
 // cannot be listed (a 64-bit game, for a 32-bit tool; one run as administrator), a StickShift
 // copy beside the file, told by its version resource, is taken instead.
 bool IsSettingsFileOfACopy(unsigned long processId, const std::wstring& settingsPath);
+// Whether a StickShift copy beside `settingsPath`, told by its version resource, reads it.
+bool IsSettingsFileBesideACopy(const std::wstring& settingsPath);
+
+// Whether this program runs elevated (as administrator, from a player who is not).
+bool RunsElevated();
 
 // The record of the copy acting in process `processId`, open for reading while a tool shows
 // what it reads and decides; null where that copy's version publishes no turns.
@@ -105,10 +110,11 @@ void StopWatching(WatchedCopy& copy);
 
 // Writes `changes` into the settings file at `path` (made if missing), changing only their
 // lines, in the file's own encoding, through a file beside it renamed into place. False when it
-// cannot be written; `refused` then says why where the file's text cannot be edited without loss.
+// cannot be written; `refused` then says why where the file's text cannot be edited without loss,
+// and `deniedRights` whether the folder needs administrator rights.
 bool WriteSettingsFile(const std::wstring& path,
                        const std::vector<std::pair<std::string, std::string>>& changes,
-                       std::string& refused);
+                       std::string& refused, bool* deniedRights = nullptr);
 
 // Asks every running copy that reads the settings file at `settingsPath` to apply it, waits up
 // to a second for them, and says which did.

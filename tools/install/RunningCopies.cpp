@@ -118,12 +118,33 @@ bool SameFile(const std::wstring& a, const std::wstring& b) {
            SameIdentity(FolderOf(a), FolderOf(b), bothThere);
 }
 
+namespace {
+
+bool IsCopyReading(const std::wstring& module, const std::wstring& settingsPath) {
+    const std::wstring settings = SettingsFileOfCopy(module);
+    return !settings.empty() && SamePath(NameOf(settings), NameOf(settingsPath)) &&
+           SameFile(settings, settingsPath) &&
+           ReadFileOwnership(LongPathForm(module).c_str()).owner == FileStickShift;
+}
+
+} // namespace
+
+bool IsSettingsFileBesideACopy(const std::wstring& settingsPath) {
+    const std::wstring folder = FolderOf(settingsPath);
+    std::wstring stem = settingsPath.substr(0, settingsPath.size() - NameOf(settingsPath).size());
+    const std::size_t dot = settingsPath.rfind(L'.');
+    if (dot != std::wstring::npos && dot > stem.size())
+        stem = settingsPath.substr(0, dot);
+    for (const wchar_t* name : XInputFileNames)
+        if (IsCopyReading(folder + L"\\" + name, settingsPath))
+            return true;
+    return IsCopyReading(stem + L".dll", settingsPath) ||
+           IsCopyReading(stem + L".asi", settingsPath);
+}
+
 bool IsSettingsFileOfACopy(unsigned long processId, const std::wstring& settingsPath) {
     const auto isCopyReading = [&settingsPath](const std::wstring& module) {
-        const std::wstring settings = SettingsFileOfCopy(module);
-        return !settings.empty() && SamePath(NameOf(settings), NameOf(settingsPath)) &&
-               SameFile(settings, settingsPath) &&
-               ReadFileOwnership(LongPathForm(module).c_str()).owner == FileStickShift;
+        return IsCopyReading(module, settingsPath);
     };
     const HANDLE modules =
         CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, processId);
@@ -137,15 +158,7 @@ bool IsSettingsFileOfACopy(unsigned long processId, const std::wstring& settings
         CloseHandle(modules);
         return found;
     }
-    const std::wstring folder = FolderOf(settingsPath);
-    std::wstring stem = settingsPath.substr(0, settingsPath.size() - NameOf(settingsPath).size());
-    const std::size_t dot = settingsPath.rfind(L'.');
-    if (dot != std::wstring::npos && dot > stem.size())
-        stem = settingsPath.substr(0, dot);
-    for (const wchar_t* name : XInputFileNames)
-        if (isCopyReading(folder + L"\\" + name))
-            return true;
-    return isCopyReading(stem + L".dll") || isCopyReading(stem + L".asi");
+    return IsSettingsFileBesideACopy(settingsPath);
 }
 
 std::vector<ActingCopy> ActingCopies() {
@@ -209,7 +222,7 @@ void StopWatching(WatchedCopy& copy) {
 
 bool WriteSettingsFile(const std::wstring& path,
                        const std::vector<std::pair<std::string, std::string>>& changes,
-                       std::string& refused) {
+                       std::string& refused, bool* deniedRights) {
     bool read;
     const std::string before = ReadWhole(path, read);
     std::string after;
@@ -224,11 +237,16 @@ bool WriteSettingsFile(const std::wstring& path,
         file != INVALID_HANDLE_VALUE &&
         WriteFile(file, after.data(), static_cast<DWORD>(after.size()), &written, nullptr) &&
         written == after.size();
+    DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
     if (ok && MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
         return true;
+    if (error == ERROR_SUCCESS)
+        error = GetLastError();
     DeleteFileW(temporary.c_str());
+    if (deniedRights != nullptr)
+        *deniedRights = error == ERROR_ACCESS_DENIED;
     return false;
 }
 

@@ -59,6 +59,18 @@ bool DeleteValueIn(const std::wstring& key, const std::wstring& name, int levels
 
 } // namespace
 
+bool RunsElevated() {
+    HANDLE token = nullptr;
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    const bool read =
+        OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) &&
+        GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+    if (token != nullptr)
+        CloseHandle(token);
+    return read && elevation.TokenIsElevated != 0;
+}
+
 bool RunsUnderWine() {
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;

@@ -88,6 +88,12 @@ int SetSettings(const std::vector<std::wstring>& assignments, const wchar_t* set
     std::wstring settingsPath;
     if (settingsArgument != nullptr) {
         settingsPath = FullPath(settingsArgument);
+        // As administrator, what this writes could be any file: only a StickShift copy's own.
+        if (RunsElevated() && !IsSettingsFileBesideACopy(settingsPath)) {
+            Say("%s is no StickShift copy's settings file: nothing was written as administrator.\n",
+                Utf8(settingsPath).c_str());
+            return 2;
+        }
     } else {
         const std::vector<ActingCopy> copies = ActingCopies();
         if (copies.size() != 1 || copies.front().settingsPath.empty()) {
@@ -107,9 +113,13 @@ int SetSettings(const std::vector<std::wstring>& assignments, const wchar_t* set
         }
     }
     std::string refused;
-    if (!WriteSettingsFile(settingsPath, changes, refused)) {
+    bool deniedRights = false;
+    if (!WriteSettingsFile(settingsPath, changes, refused, &deniedRights)) {
         Say("Cannot write %s%s%s\n", Utf8(settingsPath.c_str()).c_str(),
             refused.empty() ? "" : ": ", refused.c_str());
+        if (deniedRights)
+            Say("Its folder can be changed only as administrator: run this from an "
+                "administrator's command prompt.\n");
         return 2;
     }
     Say("Wrote %s\n", Utf8(settingsPath.c_str()).c_str());

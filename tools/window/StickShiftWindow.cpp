@@ -83,55 +83,19 @@ void ShowPlanFor(const std::wstring& program) {
 }
 
 // The step as administrator: the probe beside this program, run elevated, carries it out and
-// writes what it says into a report file this window names, since its output cannot be read
-// otherwise. `report` gets that report; the exit code reads as the console's.
+// reports back; its exit code reads as the console's.
 CarryOutResult CarryOutAsAdministrator(const InstallPlan& plan, bool install,
                                        std::vector<std::string>& report) {
-    const std::wstring tool = ToolPath();
-    const std::wstring probe =
-        tool.substr(0, tool.find_last_of(L'\\') + 1) + L"StickShiftProbe.exe";
-    wchar_t temporary[MAX_PATH + 1] = L"";
-    GetTempPathW(MAX_PATH + 1, temporary);
-    const std::wstring reportFile = std::wstring(temporary) + L"StickShift-report-" +
-                                    std::to_wstring(GetCurrentProcessId()) + L".txt";
-    DeleteFileW(reportFile.c_str());
     const std::wstring arguments = std::wstring(install ? L"--install \"" : L"--uninstall \"") +
                                    Program + L"\"" +
-                                   (plan.warnAntiCheat ? L" --despite-anti-cheat" : L"") +
-                                   L" --report \"" + reportFile + L"\"";
-    SHELLEXECUTEINFOW run = {};
-    run.cbSize = sizeof run;
-    run.fMask = SEE_MASK_NOCLOSEPROCESS;
-    run.hwnd = Window;
-    run.lpVerb = L"runas";
-    run.lpFile = probe.c_str();
-    run.lpParameters = arguments.c_str();
-    run.nShow = SW_HIDE;
-    DWORD exitCode = FailedAndPutBack;
-    const bool ran = ShellExecuteExW(&run) && run.hProcess != nullptr;
-    if (ran) {
-        WaitForSingleObject(run.hProcess, INFINITE);
-        GetExitCodeProcess(run.hProcess, &exitCode);
-        CloseHandle(run.hProcess);
-    }
-    std::string text;
-    if (FILE* file = _wfopen(reportFile.c_str(), L"rb")) {
-        char buffer[4096];
-        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-            text.append(buffer, got);
-        std::fclose(file);
-    }
-    DeleteFileW(reportFile.c_str());
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        report.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
+                                   (plan.warnAntiCheat ? L" --despite-anti-cheat" : L"");
+    const long exitCode = RunProbeAsAdministrator(arguments, report);
     if (report.empty())
-        report.push_back(ran ? "The step as administrator said nothing: what it did is not "
-                               "known here. Choose the game again to see the folder as it is."
-                             : "The step as administrator did not run (refused or cancelled): "
-                               "nothing was changed.");
+        report.push_back(exitCode >= 0 ? "The step as administrator said nothing: what it did is "
+                                         "not known here. Choose the game again to see the "
+                                         "folder as it is."
+                                       : "The step as administrator did not run (refused or "
+                                         "cancelled): nothing was changed.");
     return exitCode == CarriedOut      ? CarriedOut
            : exitCode == NotWhollyDone ? NotWhollyDone
                                        : FailedAndPutBack;

@@ -27,6 +27,22 @@ bool FileFacts(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& facts) {
     return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &facts) != 0;
 }
 
+// The probe, run as administrator, writes the file and has the running games apply it, as Save
+// does; its report is shown. It writes only the file named on its command line.
+void SaveAsAdministrator(const std::wstring& path,
+                         const std::vector<std::pair<std::string, std::string>>& changes) {
+    std::wstring arguments = L"--set";
+    for (const auto& change : changes)
+        arguments += L" " + Wide(change.first) + L"=" + Wide(change.second);
+    arguments += L" --settings \"" + path + L"\"";
+    std::vector<std::string> report;
+    const long exitCode = RunProbeAsAdministrator(arguments, report);
+    std::wstring said = exitCode < 0 ? L"Not saved: the step as administrator did not run." : L"";
+    for (const std::string& line : report)
+        said += (said.empty() ? L"" : L"\r\n") + Wide(line);
+    SetText(TuneStatus, said + ReadChosenSettings());
+}
+
 // Writes what changed, after asking when the file changed on disk since it was read, then has
 // every running game that reads it apply it, and says which did.
 void Save() {
@@ -62,7 +78,16 @@ void Save() {
         return;
     }
     std::string refused;
-    if (!WriteSettingsFile(path, changes, refused)) {
+    bool deniedRights = false;
+    if (!WriteSettingsFile(path, changes, refused, &deniedRights)) {
+        if (deniedRights &&
+            MessageBoxW(
+                Window,
+                (path + L" can be changed only as administrator. Save as administrator?").c_str(),
+                L"StickShift", MB_YESNO | MB_ICONQUESTION) == IDYES) {
+            SaveAsAdministrator(path, changes);
+            return;
+        }
         SetText(TuneStatus,
                 L"Cannot write " + path + (refused.empty() ? L"" : L": ") + Wide(refused) + L".");
         return;
