@@ -119,7 +119,7 @@ TEST_F(NoLoader, ReadsThroughWindowsOwnLibraryAndActsOnce) {
          "xinput9_1_0.dll", "", "Key=padls\nMode=Tap\nOnlyWhenFocused=0", WindowsOwn, 0,
          ClickDownAndUp, 0},
         {"PadLS read through XInputGetStateEx", "xinput1_4", "xinput1_4.dll", "ex", "Key=PadLS",
-         WindowsOwn, 40, ClickDownAndUp, 0},
+         WindowsOwn, 120, ClickDownAndUp, 0},
         {"XInputGetStateEx where Windows' library lacks it: answered as XInputGetState",
          "xinput1_4", "xinput1_4.dll", "ex", "", NoGetStateEx, 0, Unchanged, 2},
         {"a copy in the system folder too: Windows' own library still serves", "xinput1_3",
