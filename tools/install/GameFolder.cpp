@@ -204,9 +204,10 @@ InstallFacts GatherInstallFacts(const std::wstring& program, const std::wstring&
             facts.iniPresent = true;
             facts.iniIsSample = SameBytes(path, sampleIni);
         }
-        if (!EndsWith(name, L".dll"))
+        // The plug-in form is a loader folder's fact (below), and its XInput import no game's.
+        if (!EndsWith(name, L".dll") || name == L"stickshift.dll")
             continue;
-        if (IsXInputFileName(name) || name == L"stickshift.dll") {
+        if (IsXInputFileName(name)) {
             FolderFile file = FileFacts(path, name, loaded);
             file.sameAsOriginal = SameBytes(path, originals + L"\\" + name);
             facts.files.push_back(file);

@@ -143,9 +143,6 @@ bool IsSettingsFileBesideACopy(const std::wstring& settingsPath) {
 }
 
 bool IsSettingsFileOfACopy(unsigned long processId, const std::wstring& settingsPath) {
-    const auto isCopyReading = [&settingsPath](const std::wstring& module) {
-        return IsCopyReading(module, settingsPath);
-    };
     const HANDLE modules =
         CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, processId);
     if (modules != INVALID_HANDLE_VALUE) {
@@ -154,7 +151,7 @@ bool IsSettingsFileOfACopy(unsigned long processId, const std::wstring& settings
         bool found = false;
         for (bool more = Module32FirstW(modules, &module); more && !found;
              more = Module32NextW(modules, &module))
-            found = isCopyReading(module.szExePath);
+            found = IsCopyReading(module.szExePath, settingsPath);
         CloseHandle(modules);
         return found;
     }
