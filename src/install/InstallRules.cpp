@@ -197,6 +197,7 @@ InstallPlan PlanInstall(const InstallFacts& facts, const std::string& version) {
         Will(plan, file.name + ": StickShift " + file.version + " under another name, ", "removed",
              ", so that one version serves");
     }
+    plan.settingsFile = "StickShift.ini";
     if (facts.iniPresent) {
         plan.words.push_back(IniSubject("StickShift.ini", facts.iniIsSample) + "kept as it is.");
     } else {

@@ -104,6 +104,8 @@ struct InstallPlan {
     std::vector<std::string> words; // the plan in plain words, a line each, before it is done
     std::vector<std::string> done;  // what carrying it out did, a line each, in the past
     bool sameVersion = false;       // the version installed already: installing puts it in again
+    // The settings file the copy installed reads, relative to the game's folder.
+    std::string settingsFile;
     bool warnAntiCheat = false;
     bool needsAdministrator = false;
     std::string otherProgram;

@@ -96,6 +96,7 @@ InstallPlan PlanPlugin(const InstallFacts& facts, InstallPlan plan, const std::s
         plan.steps.push_back({WritePlugin, InFolder(folder, "StickShift.asi")});
         Will(plan, InFolder(folder, "StickShift.asi") + ": the plug-in form, ", "added");
     }
+    plan.settingsFile = InFolder(folder, "StickShift.ini");
     const bool iniPresent = folder == LoaderInGameFolder ? facts.iniPresent : there.iniPresent;
     const bool iniIsSample = folder == LoaderInGameFolder ? facts.iniIsSample : there.iniIsSample;
     if (iniPresent) {

@@ -39,6 +39,11 @@ std::string Steps(const InstallPlan& plan) {
     return text;
 }
 
+std::string FolderOf(const std::string& relative) {
+    const std::size_t slash = relative.rfind('\\');
+    return slash == std::string::npos ? "" : relative.substr(0, slash);
+}
+
 std::string Words(const InstallPlan& plan) {
     std::string text;
     for (const std::string& line : plan.words)
@@ -245,6 +250,11 @@ TEST(InstallRules, WhatInstallingIntoAFolderDoes) {
         EXPECT_EQ(plan.warnAntiCheat, facts.antiCheat);
         EXPECT_EQ(plan.needsAdministrator && plan.outcome != PlanRefused,
                   facts.needsAdministrator && plan.outcome != PlanRefused);
+        // The window tunes the settings file the copy reads: the one beside it.
+        for (const PlanStep& step : plan.steps)
+            if (step.action == WriteCopy || step.action == WritePlugin)
+                EXPECT_EQ(FolderOf(step.name), FolderOf(plan.settingsFile)) << plan.settingsFile;
+        EXPECT_EQ(plan.settingsFile.empty(), plan.outcome != PlanReady);
     }
 }
 

@@ -310,10 +310,20 @@ TEST_F(Display, TheWindowShowsThePlanForTheProgramItIsGiven) {
     const std::string folder = FreshCaseFolder(CaseFolder());
     CopyFileW(Wide(ExeFolder() + "\\Game_xinput1_3.exe").c_str(),
               Wide(folder + "\\Game.exe").c_str(), FALSE);
-    const HANDLE window =
-        StartChild("\"" + folder + "\\Game.exe\"", PackageProgram("StickShift.exe"));
+    // The player's own list of games installed into: one whose folder is gone, one on a drive
+    // that is not there.
+    const std::string profile = FreshCaseFolder(CaseFolder() + "-profile");
+    const std::string known = profile + "\\StickShift\\KnownGames.txt";
+    CreateDirectoryW(Wide(profile + "\\StickShift").c_str(), nullptr);
+    WriteTextFile(known, "game\t" + profile + "\\Gone\\Gone.exe\t" + profile +
+                             "\\Gone\\StickShift.ini\r\ngame\tQ:\\Away\\Away.exe\tQ:\\Away\\"
+                             "StickShift.ini\r\n");
+    wchar_t ownProfile[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"LOCALAPPDATA", ownProfile, MAX_PATH);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", Wide(profile).c_str());
+    HANDLE window = StartChild("\"" + folder + "\\Game.exe\"", PackageProgram("StickShift.exe"));
     ASSERT_NE(window, nullptr);
-    const HWND shown = AwaitPlayersWindow();
+    HWND shown = AwaitPlayersWindow();
     ASSERT_NE(shown, nullptr);
     const std::string plan = ControlText(shown, 102);
     EXPECT_EQ(plan.find(folder + "\\Game.exe\r\nInstall would:\r\n"), 0u) << plan;
@@ -331,14 +341,43 @@ TEST_F(Display, TheWindowShowsThePlanForTheProgramItIsGiven) {
               0u)
         << after;
     EXPECT_EQ(ControlText(shown, 103), "Reinstall");
-    PostMessageW(shown, WM_COMMAND, MAKEWPARAM(104, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(shown, 104)));
-    for (int wait = 0; wait < 50 && after.find("Removed:") != 0; ++wait, Sleep(100))
-        after = ControlText(shown, 102);
-    EXPECT_EQ(after.find("Removed:\r\n  xinput1_3.dll: StickShift"), 0u) << after;
-    EXPECT_FALSE(Exists(folder + "\\xinput1_3.dll"));
+    EXPECT_EQ(ReadFileBytes(known), "game\t" + folder + "\\Game.exe\t" + folder +
+                                        "\\StickShift.ini\r\ngame\tQ:\\Away\\Away.exe\tQ:\\Away\\"
+                                        "StickShift.ini\r\nfolder\t" +
+                                        folder + "\r\n");
     PostMessageW(shown, WM_CLOSE, 0, 0);
     DWORD exitCode = 1;
+    EXPECT_TRUE(AwaitChild(window, 10000, exitCode));
+
+    // Opened again with no game: the game installed into is offered for tuning, and picking it
+    // offers Remove.
+    window = StartChild("", PackageProgram("StickShift.exe"));
+    SetEnvironmentVariableW(L"LOCALAPPDATA", ownProfile);
+    ASSERT_NE(window, nullptr);
+    shown = AwaitPlayersWindow();
+    const HWND list = GetDlgItem(shown, TuneChoice);
+    const std::wstring entry = L"Game.exe (installed): " + Wide(folder) + L"\\StickShift.ini";
+    const LRESULT index =
+        SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), (LPARAM)entry.c_str());
+    EXPECT_NE(index, CB_ERR) << Utf8(entry);
+    if (index != CB_ERR) {
+        SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        PostMessageW(shown, WM_COMMAND, MAKEWPARAM(TuneChoice, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list));
+        for (int wait = 0; wait < 50 && !IsWindowEnabled(GetDlgItem(shown, 104)); ++wait)
+            Sleep(100);
+        EXPECT_EQ(ControlText(shown, 102).find(folder + "\\Game.exe\r\nInstall would:"), 0u);
+        PostMessageW(shown, WM_COMMAND, MAKEWPARAM(104, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(shown, 104)));
+        for (int wait = 0; wait < 50 && after.find("Removed:") != 0; ++wait, Sleep(100))
+            after = ControlText(shown, 102);
+        EXPECT_EQ(after.find("Removed:\r\n  xinput1_3.dll: StickShift"), 0u) << after;
+        EXPECT_FALSE(Exists(folder + "\\xinput1_3.dll"));
+        EXPECT_EQ(ReadFileBytes(known),
+                  "game\tQ:\\Away\\Away.exe\tQ:\\Away\\StickShift.ini\r\nfolder\t" + folder +
+                      "\r\n");
+    }
+    PostMessageW(shown, WM_CLOSE, 0, 0);
     EXPECT_TRUE(AwaitChild(window, 10000, exitCode));
     EXPECT_EQ(exitCode, 0u);
 }

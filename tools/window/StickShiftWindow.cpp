@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "../install/GameFolder.h"
+#include "KnownGamesFile.h"
 #include "TuningDrawing.h"
 #include "TuningPanel.h"
 #include "WindowControls.h"
@@ -56,8 +57,10 @@ void ShowWhereStickShiftActs() {
     SetText(ActsInLabel, Words(lines));
 }
 
-// The one way in: a game's program chosen, dropped, or given as the argument.
-void ShowPlanFor(const std::wstring& program) {
+// The one way in: a game's program chosen, dropped, given as the argument, or picked among
+// the games installed into earlier; and again after carrying out its plan, `installedNow` after
+// Install.
+void ShowPlanFor(const std::wstring& program, bool installedNow = false) {
     Program = program;
     InstallFacts facts;
     Install =
@@ -76,10 +79,32 @@ void ShowPlanFor(const std::wstring& program) {
     SetWindowTextW(Control(InstallButton), Install.sameVersion ? L"Reinstall" : L"Install");
     EnableWindow(Control(InstallButton), Install.outcome == PlanReady);
     EnableWindow(Control(RemoveButton), Remove.outcome == PlanReady);
-    // A file refused before its folder was looked at is nothing to tune.
-    if (facts.isProgram && !facts.stickShiftsOwn)
-        TuneGameFolder(Program);
     LastFolder = Program.substr(0, Program.find_last_of(L"\\/"));
+    bool changed = Known.lastFolder != Utf8(ShownPath(LastFolder));
+    Known.lastFolder = Utf8(ShownPath(LastFolder));
+    // A file refused before its folder was looked at is nothing to tune.
+    if (facts.isProgram && !facts.stickShiftsOwn) {
+        const std::wstring folder = Program.substr(0, Program.find_last_of(L'\\') + 1);
+        // Where no install plan says (the game runs, say), the file the window remembers.
+        const KnownGame* known = FindKnownGame(Known, Utf8(ShownPath(Program)));
+        const std::wstring settings = !Install.settingsFile.empty()
+                                          ? folder + Wide(Install.settingsFile)
+                                      : known != nullptr ? Wide(known->settingsPath)
+                                                         : folder + L"StickShift.ini";
+        changed |= NoteGame(Known, {Utf8(ShownPath(Program)), Utf8(ShownPath(settings))},
+                            installedNow && Remove.outcome != PlanNothingToDo,
+                            Remove.outcome == PlanNothingToDo);
+        TuneGameFolder(Program, settings);
+    }
+    if (changed)
+        SaveKnownGames();
+}
+
+// A game picked in the tuning list that the window knows: its plan, to remove it from there.
+void ShowPlanForTunedGame() {
+    const std::wstring program = TunedGameProgram();
+    if (!program.empty() && !SamePath(program, Program))
+        ShowPlanFor(program);
 }
 
 // The step as administrator: the probe beside this program, run elevated, carries it out and
@@ -129,7 +154,7 @@ void CarryOut(const InstallPlan& plan, bool install) {
     if (install && result == CarriedOut && RunsUnderWine())
         report.push_back("To check it: start the game; within a second the list at the top "
                          "names it among the programs where StickShift acts.");
-    ShowPlanFor(Program);
+    ShowPlanFor(Program, install);
     report.push_back("");
     const std::wstring text = Words(report) + ControlText(PlanBox);
     SetWindowTextW(Control(PlanBox), text.c_str());
@@ -187,8 +212,11 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
             CarryOut(Remove, false);
             return 0;
         }
-        if (TuningCommand(LOWORD(wParam), HIWORD(wParam)))
+        if (TuningCommand(LOWORD(wParam), HIWORD(wParam))) {
+            if (LOWORD(wParam) == TuneChoice && HIWORD(wParam) == CBN_SELCHANGE)
+                ShowPlanForTunedGame();
             return 0;
+        }
         break;
     case WM_HSCROLL:
         if (TuningScroll(reinterpret_cast<HWND>(lParam), LOWORD(wParam), HIWORD(wParam)))
@@ -312,6 +340,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
                654, 100, 26);
     AddControl(L"BUTTON", L"&Remove", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, RemoveButton, 124,
                654, 100, 26);
+    LoadKnownGames();
+    LastFolder = Wide(Known.lastFolder);
     CreateTuningPanel(572);
     ShowWhereStickShiftActs();
     SetTimer(Window, ActsInTimer, 1000, nullptr);

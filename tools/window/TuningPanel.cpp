@@ -26,7 +26,7 @@ std::vector<int> KeyListEntries;
 
 std::vector<TuneTarget> Targets;
 int Chosen = -1;
-std::wstring FolderSettings; // the settings file of the game chosen in the window, if any
+std::wstring FolderProgram, FolderSettings;
 WatchedCopy Watched;
 
 // The settings as the file gave them, and as the player has them now; and the file's facts

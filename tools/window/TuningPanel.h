@@ -38,8 +38,12 @@ enum TuningControlId {
 // Makes the panel's controls, at `left` in 96-dpi units, and starts its timer.
 void CreateTuningPanel(int left);
 
-// Offers the settings file of the game at `program` (its folder's StickShift.ini) for tuning.
-void TuneGameFolder(const std::wstring& program);
+// Offers the settings file of the game at `program`, which its copy reads, for tuning.
+void TuneGameFolder(const std::wstring& program, const std::wstring& settingsPath);
+
+// The game's program of the settings file chosen for tuning, where the window knows it; else
+// empty.
+std::wstring TunedGameProgram();
 
 // The window's messages that belong to the panel; false for any other.
 bool TuningCommand(WORD id, WORD code);

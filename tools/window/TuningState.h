@@ -32,11 +32,13 @@ struct TuneTarget {
     unsigned long processId; // 0 for a game's folder
     std::string program;
     std::string settingsInUse;
+    std::wstring gameProgram; // the game's program, where the window knows it, to offer Remove
 };
 
 extern std::vector<TuneTarget> Targets;
 extern int Chosen;
-extern std::wstring FolderSettings; // the settings file of the game chosen in the window, if any
+// The game chosen in the window, if any, and the settings file its copy reads.
+extern std::wstring FolderProgram, FolderSettings;
 extern WatchedCopy Watched;
 
 // The settings as the file gave them, and as the player has them now; and the file's facts

@@ -13,6 +13,7 @@
 
 #include "../install/GameFolder.h"
 #include "../install/SettingsWords.h"
+#include "KnownGamesFile.h"
 #include "TuningDrawing.h"
 #include "WindowControls.h"
 #include "noloader/SystemXInput.h"
@@ -23,6 +24,10 @@
 #include "watcher/KeyDecision.h"
 
 namespace Tuning {
+
+std::wstring ProgramName(const std::wstring& program) {
+    return program.substr(program.find_last_of(L'\\') + 1);
+}
 
 // While the picture is a running game's, the window stays on top without taking the focus, so
 // that the game keeps the focus, and with it the controller.
@@ -73,13 +78,25 @@ void RefreshTargets(std::wstring wanted) {
     for (const ActingCopy& copy : ActingCopies())
         if (!copy.elevated && !copy.settingsPath.empty())
             targets.push_back({Wide(copy.program) + L" (running): " + copy.settingsPath,
-                               copy.settingsPath, copy.processId, copy.program,
-                               copy.settingsInUse});
-    if (!FolderSettings.empty() &&
-        std::none_of(targets.begin(), targets.end(), [](const TuneTarget& target) {
-            return SamePath(target.settingsPath, FolderSettings);
-        }))
-        targets.push_back({L"The game's folder: " + FolderSettings, FolderSettings, 0, "", ""});
+                               copy.settingsPath, copy.processId, copy.program, copy.settingsInUse,
+                               KnownProgramFor(copy.settingsPath)});
+    const auto listed = [&targets](const std::wstring& settingsPath) {
+        return std::any_of(targets.begin(), targets.end(), [&](const TuneTarget& target) {
+            return SamePath(target.settingsPath, settingsPath);
+        });
+    };
+    if (!FolderSettings.empty() && !listed(FolderSettings))
+        targets.push_back({(KnownProgramFor(FolderSettings).empty()
+                                ? L"The game's folder: "
+                                : ProgramName(FolderProgram) + L" (installed): ") +
+                               FolderSettings,
+                           FolderSettings, 0, "", "", FolderProgram});
+    // The games installed into earlier, to tune or remove while they do not run.
+    for (const KnownGame& game : Known.games)
+        if (!listed(Wide(game.settingsPath)))
+            targets.push_back(
+                {ProgramName(Wide(game.program)) + L" (installed): " + Wide(game.settingsPath),
+                 Wide(game.settingsPath), 0, "", "", Wide(game.program)});
     const TuneTarget* chosen = ChosenTarget();
     const std::wstring before = chosen != nullptr ? chosen->settingsPath : L"";
     const unsigned long beforeProcess = chosen != nullptr ? chosen->processId : 0;
@@ -87,7 +104,7 @@ void RefreshTargets(std::wstring wanted) {
         wanted = before;
     const bool sameList = std::equal(targets.begin(), targets.end(), Targets.begin(), Targets.end(),
                                      [](const TuneTarget& a, const TuneTarget& b) {
-                                         return a.processId == b.processId &&
+                                         return a.processId == b.processId && a.label == b.label &&
                                                 SamePath(a.settingsPath, b.settingsPath);
                                      });
     if (sameList && SamePath(wanted, before)) {
@@ -123,14 +140,20 @@ void RefreshTargets(std::wstring wanted) {
 
 using namespace Tuning;
 
-void TuneGameFolder(const std::wstring& program) {
-    FolderSettings = program.substr(0, program.find_last_of(L'\\') + 1) + SharedSettingsFileName;
+void TuneGameFolder(const std::wstring& program, const std::wstring& settingsPath) {
+    FolderProgram = program;
+    FolderSettings = settingsPath;
     RefreshTargets(FolderSettings);
     // Installing may have just put the sample there: read it, unless the player changed some.
     const TuneTarget* target = ChosenTarget();
     if (target != nullptr && SamePath(target->settingsPath, FolderSettings) &&
         ChangedSettings(Read, Tuned).empty())
         ReadChosenSettings();
+}
+
+std::wstring TunedGameProgram() {
+    const TuneTarget* target = ChosenTarget();
+    return target != nullptr ? target->gameProgram : L"";
 }
 
 bool TuningChangesSettled() {
