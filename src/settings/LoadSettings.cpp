@@ -46,12 +46,35 @@ UnusableSettings LoadSettingsFromFile(const wchar_t* settingsPath) {
     OnlyWhenFocused =
         ReadNumber(settingsPath, OnlyWhenFocusedKey, DefaultOnlyWhenFocusedFor(Mode)) != 0;
     ForwardOnly = ReadNumber(settingsPath, ForwardOnlyKey, DefaultForwardOnly) != 0;
-    return {!keyUsable, !controllerUsable, !modeUsable};
+
+    wchar_t innerName[KeyNameCapacity];
+    GetPrivateProfileStringW(SettingsSection, InnerKeyKey, L"", innerName, KeyNameCapacity,
+                             settingsPath);
+    const bool innerGiven = !IsBlankName(innerName);
+    const bool innerKeyUsable = KeyFromName(innerName, InnerKey) || !innerGiven;
+    InnerOn = PercentToStickUnits(ReadNumber(settingsPath, InnerOnKey, DefaultInnerOnPct));
+    InnerOff = PercentToStickUnits(ReadNumber(settingsPath, InnerOffKey, DefaultInnerOffPct));
+    const InnerRingUse innerUse =
+        InnerRingUseFor(InnerKey, HeldKey, InnerOn, InnerOff, ThresholdOff);
+    InnerRing = innerGiven && innerKeyUsable && innerUse == InnerRingUsed;
+
+    wchar_t triggerName[KeyNameCapacity];
+    GetPrivateProfileStringW(SettingsSection, PauseWhileTriggerKey, L"", triggerName,
+                             KeyNameCapacity, settingsPath);
+    const bool triggerUsable = PauseTriggerFromName(triggerName, PauseWhileTrigger);
+    return {!keyUsable,
+            !controllerUsable,
+            !modeUsable,
+            !innerKeyUsable,
+            innerGiven && innerKeyUsable ? innerUse : InnerRingUsed,
+            !triggerUsable};
 }
 
 void LookUpHeldKeyScanCode() {
     // Left Shift keeps its fixed scan code; the other keyboard keys take the layout's.
-    if (HeldKey.scanCode == 0 && HeldKey.padButton == 0)
-        HeldKey.scanCode = static_cast<std::uint16_t>(
-            MapVirtualKeyW(HeldKey.virtualKey, MAPVK_VK_TO_VSC_EX) & 0xFF);
+    HoldableKey* const keys[] = {&HeldKey, &InnerKey};
+    for (HoldableKey* key : keys)
+        if (key->scanCode == 0 && key->padButton == 0)
+            key->scanCode = static_cast<std::uint16_t>(
+                MapVirtualKeyW(key->virtualKey, MAPVK_VK_TO_VSC_EX) & 0xFF);
 }

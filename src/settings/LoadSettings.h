@@ -16,6 +16,9 @@ struct UnusableSettings {
     bool key;
     bool controller;
     bool mode;
+    bool innerKey;          // names no key: no inner ring
+    InnerRingUse innerRing; // why a known InnerKey has no ring
+    bool pauseTrigger;
 };
 
 // Reads every setting from `settingsPath`, defaulting each missing or unusable one, and stores

@@ -62,7 +62,8 @@ constexpr KeyName KeyNames[] = {
     {"PadLeft", 0, 0x0004}, {"PadRight", 0, 0x0008},
 };
 
-constexpr const char* ModeNames[] = {"Hold", "Tap", "Toggle"}; // by KeyMode
+constexpr const char* ModeNames[] = {"Hold", "Tap", "Toggle"};           // by KeyMode
+constexpr const char* TriggerNames[] = {"Off", "Left", "Right", "Both"}; // by PauseTrigger
 
 // Right Ctrl and right Alt: their scan codes have the E0 prefix.
 bool IsExtended(std::uint8_t virtualKey) {
@@ -135,6 +136,12 @@ bool KeyFromName(const wchar_t (&text)[KeyNameCapacity], HoldableKey& key) {
     return false;
 }
 
+bool IsBlankName(const wchar_t (&text)[KeyNameCapacity]) {
+    const wchar_t* name;
+    std::size_t length;
+    return TrimmedName(text, name, length) && length == 0;
+}
+
 bool HoldableKeyAt(std::size_t index, HoldableKey& key) {
     constexpr std::size_t named = sizeof KeyNames / sizeof KeyNames[0];
     wchar_t name[KeyNameCapacity] = {};
@@ -163,6 +170,37 @@ bool KeyModeFromName(const wchar_t (&text)[KeyNameCapacity], KeyMode& mode) {
         }
     }
     return false;
+}
+
+bool PauseTriggerFromName(const wchar_t (&text)[KeyNameCapacity], PauseTrigger& trigger) {
+    trigger = PauseNever;
+    const wchar_t* name;
+    std::size_t length;
+    if (!TrimmedName(text, name, length))
+        return false;
+    for (int named = PauseNever; named <= PauseBoth; ++named) {
+        if (Spells(name, length, TriggerNames[named])) {
+            trigger = static_cast<PauseTrigger>(named);
+            return true;
+        }
+    }
+    return length == 0;
+}
+
+const char* PauseTriggerName(PauseTrigger trigger) {
+    return TriggerNames[trigger];
+}
+
+InnerRingUse InnerRingUseFor(const HoldableKey& innerKey, const HoldableKey& outerKey,
+                             std::int32_t innerOn, std::int32_t innerOff, std::int32_t outerOff) {
+    const auto square = [](std::int32_t units) { return std::int64_t{units} * units; };
+    if (innerKey.virtualKey == outerKey.virtualKey && innerKey.padButton == outerKey.padButton)
+        return InnerRingSameKey;
+    if (square(innerOn) > square(outerOff))
+        return InnerRingBeyondOuter;
+    if (square(innerOff) > square(innerOn))
+        return InnerRingBackwards;
+    return InnerRingUsed;
 }
 
 const char* KeyModeName(KeyMode mode) {

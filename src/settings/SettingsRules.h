@@ -29,6 +29,17 @@ constexpr std::int32_t DefaultControllerNumber = 1;
 constexpr const wchar_t* DefaultModeName = L"Hold";
 constexpr std::int32_t DefaultForwardOnly = 0;
 
+// A second ring inside the first, with a key of its own, held while the push lies between the
+// rings: walk on a light push, sprint on a full one. No InnerKey, no inner ring.
+constexpr const wchar_t* InnerKeyKey = L"InnerKey";
+constexpr const wchar_t* InnerOnKey = L"InnerOnPct";
+constexpr const wchar_t* InnerOffKey = L"InnerOffPct";
+constexpr std::int32_t DefaultInnerOnPct = 20;
+constexpr std::int32_t DefaultInnerOffPct = 15;
+
+// A trigger that lets go of the (outer) key while it is pulled: aiming cancels a sprint.
+constexpr const wchar_t* PauseWhileTriggerKey = L"PauseWhileTrigger";
+
 // OnlyWhenFocused's default. Off for Hold. On for Tap and Toggle: a tap sent while the player is
 // in another program is lost to the game, and Toggle would fall out of step with it.
 constexpr std::int32_t DefaultOnlyWhenFocusedFor(KeyMode mode) {
@@ -51,6 +62,9 @@ constexpr std::size_t KeyNameCapacity = 16;
 // overlong name gives Left Shift and false. The scan code is left for the platform to find.
 bool KeyFromName(const wchar_t (&text)[KeyNameCapacity], HoldableKey& key);
 
+// Whether `text` holds nothing but blanks: a key left unset, where that means none.
+bool IsBlankName(const wchar_t (&text)[KeyNameCapacity]);
+
 // The index-th key that KeyFromName knows, in the order a list offers them: the named keys,
 // then A to Z and 0 to 9; false past the last.
 bool HoldableKeyAt(std::size_t index, HoldableKey& key);
@@ -62,6 +76,18 @@ bool KeyModeFromName(const wchar_t (&text)[KeyNameCapacity], KeyMode& mode);
 
 // The key as a player calls it: "Left Shift", "Space", "A", "Left stick click".
 const char* KeyLabel(const HoldableKey& key);
+
+// The trigger that `text` names, ignoring letter case and blanks around it: Left, Right or Both
+// (either trigger). Empty gives none and true; an unknown or overlong name gives none and false.
+bool PauseTriggerFromName(const wchar_t (&text)[KeyNameCapacity], PauseTrigger& trigger);
+const char* PauseTriggerName(PauseTrigger trigger); // "Off", "Left", "Right", "Both"
+
+// Whether the inner ring can be used with these thresholds, in stick units (by magnitude): its
+// "on" circle not beyond the outer "off" circle, its "off" circle not beyond its own "on"
+// circle; and its key not the outer key.
+enum InnerRingUse { InnerRingUsed, InnerRingSameKey, InnerRingBeyondOuter, InnerRingBackwards };
+InnerRingUse InnerRingUseFor(const HoldableKey& innerKey, const HoldableKey& outerKey,
+                             std::int32_t innerOn, std::int32_t innerOff, std::int32_t outerOff);
 
 // The mode as the settings file names it: "Hold", "Tap", "Toggle".
 const char* KeyModeName(KeyMode mode);

@@ -24,3 +24,6 @@ constexpr HoldableKey LeftShift = {LeftShiftVirtualKey, LeftShiftScanCode, false
 // out, for games that sprint on a tap and stop by themselves. Toggle: a tap each time it goes
 // out and each time it comes back in, for games that sprint until the key is tapped again.
 enum KeyMode { HoldMode, TapMode, ToggleMode };
+
+// The trigger whose pull lets go of the key, if any: Both means either of them.
+enum PauseTrigger { PauseNever, PauseLeft, PauseRight, PauseBoth };

@@ -116,9 +116,10 @@ void CloseProcessRecord() {
     RecordMapping = nullptr;
 }
 
-void PublishTurn(SHORT x, SHORT y, bool stickCounts, bool keyHeld) {
-    InterlockedExchange64(&ThisProcessRecord->lastTurn,
-                          static_cast<LONG64>(PackTurn({x, y, stickCounts, keyHeld})));
+void PublishTurn(SHORT x, SHORT y, bool stickCounts, bool keyHeld, bool innerHeld, bool paused) {
+    InterlockedExchange64(
+        &ThisProcessRecord->lastTurn,
+        static_cast<LONG64>(PackTurn({x, y, stickCounts, keyHeld, innerHeld, paused})));
 }
 
 PublishedTurn LastPublishedTurn(const ProcessRecord& record) {
@@ -146,4 +147,11 @@ void PublishSettingsInUse() {
     published.mode = static_cast<BYTE>(Mode);
     published.onlyWhenFocused = OnlyWhenFocused;
     published.forwardOnly = ForwardOnly;
+    ProcessRecord::InnerRingInUse& inner = ThisProcessRecord->innerRingInUse;
+    inner.innerOn = InnerOn;
+    inner.innerOff = InnerOff;
+    for (std::size_t i = 0; i < sizeof inner.innerKeyName; ++i)
+        inner.innerKeyName[i] = InnerRing && i < sizeof InnerKey.name ? InnerKey.name[i] : '\0';
+    inner.innerKeyName[sizeof inner.innerKeyName - 1] = '\0';
+    inner.pauseTrigger = static_cast<BYTE>(PauseWhileTrigger);
 }

@@ -59,6 +59,14 @@ struct ProcessRecord {
     volatile LONG savesFailed;
     volatile LONG lastSaveFailed;
     volatile LONG saveFailure;
+    // From 1.8.0: the inner ring and the pausing trigger the acting copy uses now, written with
+    // the settings in use.
+    struct InnerRingInUse {
+        LONG innerOn, innerOff; // stick units
+        char innerKeyName[12];  // empty for no inner ring
+        BYTE pauseTrigger;      // PauseTrigger
+        BYTE unused[3];
+    } innerRingInUse;
 };
 static_assert(offsetof(ProcessRecord, padButtonState) == 8 &&
                   offsetof(ProcessRecord, padController) == 16 &&
@@ -66,11 +74,12 @@ static_assert(offsetof(ProcessRecord, padButtonState) == 8 &&
               "older copies read these fields where they are");
 static_assert(sizeof(ProcessRecord) <= 4096, "the record fits its page");
 
-// 4: 1.6.1's; 3: 1.6.0's; 2: 1.4.1's 32 bytes; 1: 1.4.0's 24 bytes; 0: 1.3.x's 8 bytes. A
-// tool tells which fields a record holds by this alone: each copy maps the page whole.
-constexpr LONG ProcessRecordLayoutVersion = 4;
+// 5: 1.8.0's; 4: 1.6.1's; 3: 1.6.0's; 2: 1.4.1's 32 bytes; 1: 1.4.0's 24 bytes; 0: 1.3.x's 8 bytes.
+// A tool tells which fields a record holds by this alone: each copy maps the page whole.
+constexpr LONG ProcessRecordLayoutVersion = 5;
 constexpr LONG SavesLayoutVersion = 3; // the first layout with the saves and the last turn
 constexpr LONG SaveFailuresLayoutVersion = 4;
+constexpr LONG InnerRingLayoutVersion = 5; // the inner ring in use, and its key in the turn
 
 // Why a save asked was not applied, after a second of trying.
 enum SaveFailure : LONG {
@@ -119,7 +128,7 @@ DWORD AddHeldPadButton(DWORD userIndex, XINPUT_STATE* state, DWORD result);
 void CloseProcessRecord();
 
 // What the acting copy tells the tools at each turn.
-void PublishTurn(SHORT x, SHORT y, bool stickCounts, bool keyHeld);
+void PublishTurn(SHORT x, SHORT y, bool stickCounts, bool keyHeld, bool innerHeld, bool paused);
 PublishedTurn LastPublishedTurn(const ProcessRecord& record);
 
 // The settings file the acting copy reads, for the tools.

@@ -25,5 +25,12 @@ extern bool OnlyWhenFocused;
 extern KeyMode Mode;
 extern bool ForwardOnly;
 
+// The inner ring: whether it is used, its key and its thresholds in raw stick units; and the
+// trigger that pauses the key. Written with the thresholds; no ring and no trigger until then.
+extern bool InnerRing;
+extern HoldableKey InnerKey;
+extern std::int32_t InnerOn, InnerOff;
+extern PauseTrigger PauseWhileTrigger;
+
 // Cleared once at detach; the watcher reads it from another thread.
 extern std::atomic<bool> Running;

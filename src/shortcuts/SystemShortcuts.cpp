@@ -98,6 +98,8 @@ void TurnOffShortcutsForHeldKey() {
     {
         const SessionLocked locked;
         TurnOffShortcuts(HeldKey, SystemShortcutFlags, session, ShortcutsHeld);
+        if (InnerRing)
+            TurnOffShortcuts(InnerKey, SystemShortcutFlags, session, ShortcutsHeld);
     }
     if (!HoldsAny())
         CloseSession();

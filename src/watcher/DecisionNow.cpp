@@ -3,5 +3,12 @@
 #include "shared/SharedValues.h"
 
 DecisionSettings DecisionSettingsNow() {
-    return {SquareThreshold(ThresholdOn), SquareThreshold(ThresholdOff), Mode, ForwardOnly};
+    return {SquareThreshold(ThresholdOn),
+            SquareThreshold(ThresholdOff),
+            Mode,
+            ForwardOnly,
+            InnerRing,
+            SquareThreshold(InnerOn),
+            SquareThreshold(InnerOff),
+            PauseWhileTrigger};
 }

@@ -48,7 +48,8 @@ HeldKeyEvent DecideTap(WatchState& state, bool keyHeld, KeyMode mode, bool cutSh
         ++state.turnsSinceTapEvent;
     if (keyHeld)
         return cutShort || state.turnsSinceTapEvent >= TapTurns ? KeyRelease : NoKeyEvent;
-    if (cutShort || state.turnsSinceTapEvent <= TapGapTurns || state.out == state.answeredOut)
+    if (cutShort || state.sideIgnored || state.turnsSinceTapEvent <= TapGapTurns ||
+        state.out == state.answeredOut)
         return NoKeyEvent;
     if (mode == TapMode && !state.out) {
         state.answeredOut = false; // Tap answers coming back in with nothing
@@ -76,17 +77,60 @@ bool ReadsControllerThisTurn(WatchState& state, std::uint64_t nowMs) {
     return true;
 }
 
+bool TriggerPauses(PauseTrigger pause, std::uint8_t left, std::uint8_t right) {
+    const bool leftPulled = left > TriggerPulledAbove, rightPulled = right > TriggerPulledAbove;
+    return (pause == PauseLeft && leftPulled) || (pause == PauseRight && rightPulled) ||
+           (pause == PauseBoth && (leftPulled || rightPulled));
+}
+
 HeldKeyEvent DecideOnReading(WatchState& state, bool keyHeld, std::int16_t x, std::int16_t y,
-                             const DecisionSettings& settings, bool stickCounts) {
+                             const DecisionSettings& settings, bool stickCounts,
+                             std::uint8_t leftTrigger, std::uint8_t rightTrigger) {
     state.turnsWithoutReading = 0;
     const StickPlace place = PlaceStick(x, y, settings);
-    if (settings.mode == HoldMode)
+    const bool paused = stickCounts && TriggerPauses(settings.pause, leftTrigger, rightTrigger);
+    const bool pauseEnded = state.paused && !paused;
+    state.paused = paused;
+    if (settings.mode == HoldMode) {
+        if (paused) {
+            state.outWhilePaused =
+                state.outWhilePaused || keyHeld ? !place.insideOff : place.beyondOn;
+            return keyHeld ? KeyRelease : NoKeyEvent;
+        }
+        const bool outStill = pauseEnded && state.outWhilePaused && !place.insideOff;
+        state.outWhilePaused = false;
+        if (outStill && stickCounts && !keyHeld)
+            return KeyPress;
         return DecideHold(keyHeld, place, stickCounts);
+    }
     // In the background the side is not followed: back in the game, the stick is compared with
     // the side as it was.
     if (stickCounts)
         state.out = state.out ? !place.insideOff : place.beyondOn;
-    return DecideTap(state, keyHeld, settings.mode, !stickCounts);
+    if (paused)
+        state.sideIgnored = true;
+    if (state.sideIgnored && settings.mode == TapMode && !state.out)
+        state.answeredOut = false; // Tap answers coming back in with nothing
+    if (!paused && state.out == state.answeredOut)
+        state.sideIgnored = false;
+    return DecideTap(state, keyHeld, settings.mode, !stickCounts || paused);
+}
+
+HeldKeyEvent DecideInnerOnReading(WatchState& state, bool innerHeld, std::int16_t x, std::int16_t y,
+                                  const DecisionSettings& settings, bool stickCounts) {
+    const std::int64_t deflection = SquaredDeflection(x, y);
+    state.beyondInner = state.beyondInner ? !(deflection < settings.innerOffSquared)
+                                          : deflection > settings.innerOnSquared;
+    state.outByRing =
+        state.outByRing ? !(deflection < settings.offSquared) : deflection > settings.onSquared;
+    const bool wanted = settings.innerRing && stickCounts && state.beyondInner && !state.outByRing;
+    return wanted == innerHeld ? NoKeyEvent : wanted ? KeyPress : KeyRelease;
+}
+
+HeldKeyEvent DecideInnerWithoutReading(WatchState& state, bool innerHeld, bool stickCounts) {
+    if (ControllerGone(state))
+        state.beyondInner = state.outByRing = false;
+    return innerHeld && (ControllerGone(state) || !stickCounts) ? KeyRelease : NoKeyEvent;
 }
 
 HeldKeyEvent DecideWithoutReading(WatchState& state, bool keyHeld, const DecisionSettings& settings,

@@ -25,6 +25,9 @@ constexpr std::uint64_t GoneControllerReadEveryMs = 1000;
 constexpr unsigned TapTurns = 5;
 constexpr unsigned TapGapTurns = 5;
 
+// XInput's own threshold for a pulled trigger (XINPUT_GAMEPAD_TRIGGER_THRESHOLD), of 255.
+constexpr unsigned TriggerPulledAbove = 30;
+
 enum HeldKeyEvent { NoKeyEvent, KeyPress, KeyRelease };
 
 // What the decision works with, fixed when the watcher starts.
@@ -32,6 +35,9 @@ struct DecisionSettings {
     std::int64_t onSquared, offSquared;
     KeyMode mode;
     bool forwardOnly;
+    bool innerRing;
+    std::int64_t innerOnSquared, innerOffSquared;
+    PauseTrigger pause;
 };
 
 // What the watcher carries from one turn to the next, apart from whether the key is held.
@@ -48,6 +54,16 @@ struct WatchState {
     unsigned turnsSinceTapEvent = TapGapTurns + 1;
     // A release sent while the window in front may have refused it without a word.
     bool releaseOwed = false;
+    // The inner ring: the push beyond it, by its own hysteresis, and out by the outer ring's,
+    // whatever the outer key does.
+    bool beyondInner = false;
+    bool outByRing = false;
+    // A trigger pausing the key: whether the last reading's did, and (Hold) whether the push was
+    // still out by the outer circles, to press again once the trigger is let go; (Tap, Toggle)
+    // whether the side the stick took meanwhile is left unanswered until it is the answered one.
+    bool paused = false;
+    bool outWhilePaused = false;
+    bool sideIgnored = false;
 };
 
 // Widened before squaring, so a negative threshold acts like its magnitude and nothing overflows.
@@ -73,8 +89,21 @@ bool ReadsControllerThisTurn(WatchState& state, std::uint64_t nowMs);
 // decides, the way the mode works the key. With forwardOnly, the stick goes out only pointing
 // within 60 degrees of straight forward (+Y: X^2 < 3 Y^2), and comes back in beyond about 80
 // (X^2 > 32 Y^2, or Y <= 0): the cone has a band of its own, and turning sideways lets go.
+//
+// While the trigger that settings.pause names reads above TriggerPulledAbove, the key is let go
+// and not pressed; let go with the push still out, Hold presses again. Tap and Toggle answer no
+// push made meanwhile, and letting go of the trigger taps nothing by itself.
 HeldKeyEvent DecideOnReading(WatchState& state, bool keyHeld, std::int16_t x, std::int16_t y,
-                             const DecisionSettings& settings, bool stickCounts);
+                             const DecisionSettings& settings, bool stickCounts,
+                             std::uint8_t leftTrigger = 0, std::uint8_t rightTrigger = 0);
+
+// The inner key after the same reading: held while the push is beyond the inner ring and not
+// out by the outer one, whatever the outer key does; let go while the stick does not count.
+HeldKeyEvent DecideInnerOnReading(WatchState& state, bool innerHeld, std::int16_t x, std::int16_t y,
+                                  const DecisionSettings& settings, bool stickCounts);
+// After a failed or skipped read, once DecideWithoutReading has counted it: let go once the
+// controller has gone, or while the stick does not count.
+HeldKeyEvent DecideInnerWithoutReading(WatchState& state, bool innerHeld, bool stickCounts);
 
 // After a failed or skipped read: the turn counts for a tap, and a held key is let go once the
 // controller has been gone long enough, or at once when the stick does not count. A gone

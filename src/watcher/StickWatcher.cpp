@@ -12,16 +12,20 @@
 
 namespace {
 
-// Marked down before the press is sent and up only after a release has gone through, so that a
-// thread ended between the two steps leaves the mark down and detach sends the release it
-// missed. An event the system refuses (SendInput inserts nothing) changes nothing: the next
-// poll tries again.
-std::atomic<bool> ShiftHeld{false};
-
-// The key as it went down, and its controller: every release lets go of that one, whatever the
-// settings say by then. Written before the mark goes down.
-HoldableKey KeyDown = LeftShift;
-DWORD KeyDownController = 0;
+// A key the watcher holds: the outer ring's, or the inner ring's. The keyboard mark goes down
+// before the press is sent and up only after a release has gone through, so that a thread ended
+// between the two steps leaves the mark down and detach sends the release it missed. An event
+// the system refuses (SendInput inserts nothing) changes nothing: the next poll tries again. A
+// controller button is held in what the game reads through the no-loader form, never sent as a
+// keyboard event. `down` is the key as it went down: every release lets go of that one,
+// whatever the settings say by then; written before the mark goes down.
+struct KeySlot {
+    std::atomic<bool> keyboardHeld{false};
+    std::atomic<bool> padHeld{false};
+    HoldableKey down = LeftShift;
+};
+KeySlot Outer, Inner;
+DWORD KeyDownController = 0; // the controller of both keys' buttons
 
 bool SendKeyEvent(const HoldableKey& key, bool release) {
     INPUT keyEvent = {};
@@ -33,39 +37,47 @@ bool SendKeyEvent(const HoldableKey& key, bool release) {
     return SendInput(1, &keyEvent, sizeof(INPUT)) == 1;
 }
 
-// A controller button is held in what the game reads through the no-loader form, never sent as
-// a keyboard event: held from the moment it is set until it is let go.
-std::atomic<bool> PadButtonHeld{false};
-
-bool KeyHeld() {
-    return ShiftHeld || PadButtonHeld;
+bool Held(const KeySlot& slot) {
+    return slot.keyboardHeld || slot.padHeld;
 }
 
-bool PressKey() {
-    KeyDown = HeldKey;
+// Both keys' buttons, in one word for the game's readings.
+void HoldPadButtons() {
+    HoldPadButton(KeyDownController,
+                  static_cast<std::uint16_t>((Outer.padHeld ? Outer.down.padButton : 0) |
+                                             (Inner.padHeld ? Inner.down.padButton : 0)));
+}
+
+bool PressKey(KeySlot& slot, const HoldableKey& key) {
+    slot.down = key;
     KeyDownController = ControllerIndex;
-    if (KeyDown.padButton != 0) {
-        HoldPadButton(KeyDownController, KeyDown.padButton);
-        PadButtonHeld = true;
+    if (key.padButton != 0) {
+        slot.padHeld = true;
+        HoldPadButtons();
         return true;
     }
-    ShiftHeld = true;
-    const bool sent = SendKeyEvent(KeyDown, false);
+    slot.keyboardHeld = true;
+    const bool sent = SendKeyEvent(key, false);
     if (!sent)
-        ShiftHeld = false;
+        slot.keyboardHeld = false;
     return sent;
 }
 
-bool ReleaseKey() {
-    if (PadButtonHeld) {
-        HoldPadButton(KeyDownController, 0);
-        PadButtonHeld = false;
+bool ReleaseKey(KeySlot& slot) {
+    if (slot.padHeld) {
+        slot.padHeld = false;
+        HoldPadButtons();
         return true;
     }
-    if (!SendKeyEvent(KeyDown, true))
+    if (!SendKeyEvent(slot.down, true))
         return false;
-    ShiftHeld = false;
+    slot.keyboardHeld = false;
     return true;
+}
+
+bool KeyChanged(const KeySlot& slot, const HoldableKey& now) {
+    return now.virtualKey != slot.down.virtualKey || now.padButton != slot.down.padButton ||
+           ControllerIndex != KeyDownController;
 }
 
 // Whether a window of this process has the foreground. None at all (a locked desktop, or no
@@ -134,11 +146,31 @@ struct LoadedSettings {
     bool onlyWhenFocused;
     KeyMode mode;
     bool forwardOnly;
+    bool innerRing;
+    HoldableKey innerKey;
+    std::int32_t innerOn, innerOff;
+    PauseTrigger pause;
 };
 
 LoadedSettings SettingsNow() {
-    return {ThresholdOn,     ThresholdOff, HeldKey,    ControllerIndex,
-            OnlyWhenFocused, Mode,         ForwardOnly};
+    return {ThresholdOn,     ThresholdOff, HeldKey,     ControllerIndex,
+            OnlyWhenFocused, Mode,         ForwardOnly, InnerRing,
+            InnerKey,        InnerOn,      InnerOff,    PauseWhileTrigger};
+}
+
+void UseSettings(const LoadedSettings& settings) {
+    ThresholdOn = settings.thresholdOn;
+    ThresholdOff = settings.thresholdOff;
+    HeldKey = settings.key;
+    ControllerIndex = settings.controller;
+    OnlyWhenFocused = settings.onlyWhenFocused;
+    Mode = settings.mode;
+    ForwardOnly = settings.forwardOnly;
+    InnerRing = settings.innerRing;
+    InnerKey = settings.innerKey;
+    InnerOn = settings.innerOn;
+    InnerOff = settings.innerOff;
+    PauseWhileTrigger = settings.pause;
 }
 
 // Not applied yet: tried again at the next turn.
@@ -158,21 +190,17 @@ LONG ApplySavedSettings(DecisionSettings& settings, ULONGLONG& firstTry) {
     const LoadedSettings before = SettingsNow();
     LoadSettingsFromFile(LoadedSettingsPath);
     LookUpHeldKeyScanCode();
-    const bool keyChanged = HeldKey.virtualKey != KeyDown.virtualKey ||
-                            HeldKey.padButton != KeyDown.padButton ||
-                            ControllerIndex != KeyDownController;
-    if (keyChanged && KeyHeld() && !ReleaseKey()) {
-        ThresholdOn = before.thresholdOn;
-        ThresholdOff = before.thresholdOff;
-        HeldKey = before.key;
-        ControllerIndex = before.controller;
-        OnlyWhenFocused = before.onlyWhenFocused;
-        Mode = before.mode;
-        ForwardOnly = before.forwardOnly;
+    const bool outerLetGo = !Held(Outer) || !KeyChanged(Outer, HeldKey) || ReleaseKey(Outer);
+    const bool innerLetGo =
+        !Held(Inner) || (InnerRing && !KeyChanged(Inner, InnerKey)) || ReleaseKey(Inner);
+    if (!outerLetGo || !innerLetGo) {
+        UseSettings(before);
         return late ? SaveKeyNotLetGo : SaveNotYet;
     }
-    // The accessibility shortcuts follow the key.
-    if (HeldKey.virtualKey != before.key.virtualKey) {
+    // The accessibility shortcuts follow the keys.
+    if (HeldKey.virtualKey != before.key.virtualKey ||
+        (InnerRing ? InnerKey.virtualKey : 0) !=
+            (before.innerRing ? before.innerKey.virtualKey : 0)) {
         PutBackShortcutsTurnedOff();
         TurnOffShortcutsForHeldKey();
     }
@@ -211,29 +239,41 @@ unsigned WINAPI StickWatcher(void*) {
         const bool stickCounts =
             (!OnlyWhenFocused || GameHasForeground()) && !XInputDisabledInProcess();
         XINPUT_STATE sample = {};
+        const bool read = ReadsControllerThisTurn(state, GetTickCount64()) &&
+                          ReadController(ControllerIndex, &sample) == ERROR_SUCCESS;
+        const XINPUT_GAMEPAD& pad = sample.Gamepad;
         const HeldKeyEvent event =
-            ReadsControllerThisTurn(state, GetTickCount64()) &&
-                    ReadController(ControllerIndex, &sample) == ERROR_SUCCESS
-                ? DecideOnReading(state, KeyHeld(), sample.Gamepad.sThumbLX,
-                                  sample.Gamepad.sThumbLY, settings, stickCounts)
-                : DecideWithoutReading(state, KeyHeld(), settings, stickCounts);
+            read ? DecideOnReading(state, Held(Outer), pad.sThumbLX, pad.sThumbLY, settings,
+                                   stickCounts, pad.bLeftTrigger, pad.bRightTrigger)
+                 : DecideWithoutReading(state, Held(Outer), settings, stickCounts);
+        const HeldKeyEvent innerEvent =
+            read ? DecideInnerOnReading(state, Held(Inner), pad.sThumbLX, pad.sThumbLY, settings,
+                                        stickCounts)
+                 : DecideInnerWithoutReading(state, Held(Inner), stickCounts);
         // Checked again just before sending: once detach has begun, a send could wait on a
         // keyboard hook owned by the unloading thread, which is inside DllMain. Detach sends the
         // release that is owed.
         if (!Running)
             break;
-        if ((event == KeyPress && PressKey()) || (event == KeyRelease && ReleaseKey())) {
+        // The key going up before the key going down, so that the game never sees both held.
+        if (innerEvent == KeyRelease)
+            ReleaseKey(Inner);
+        if ((event == KeyPress && PressKey(Outer, HeldKey)) ||
+            (event == KeyRelease && ReleaseKey(Outer))) {
             KeyEventWentThrough(state, event,
-                                event == KeyRelease && KeyDown.padButton == 0 &&
+                                event == KeyRelease && Outer.down.padButton == 0 &&
                                     ForegroundMayRefuseInput());
-        } else if (state.releaseOwed && event == NoKeyEvent && !KeyHeld()) {
+        } else if (state.releaseOwed && event == NoKeyEvent && !Held(Outer)) {
             const bool refuses = ForegroundMayRefuseInput();
-            if (OwedReleaseThisTurn(state, refuses,
-                                    !refuses && (GetAsyncKeyState(KeyDown.virtualKey) & 0x8000)) ==
-                KeyRelease)
-                SendKeyEvent(KeyDown, true);
+            if (OwedReleaseThisTurn(
+                    state, refuses,
+                    !refuses && (GetAsyncKeyState(Outer.down.virtualKey) & 0x8000)) == KeyRelease)
+                SendKeyEvent(Outer.down, true);
         }
-        PublishTurn(sample.Gamepad.sThumbLX, sample.Gamepad.sThumbLY, stickCounts, KeyHeld());
+        if (innerEvent == KeyPress)
+            PressKey(Inner, InnerKey);
+        PublishTurn(pad.sThumbLX, pad.sThumbLY, stickCounts, Held(Outer), Held(Inner),
+                    state.paused);
         Sleep(PollPauseMs);
     }
     // A held key is released by detach, on the unloading thread.
@@ -241,6 +281,8 @@ unsigned WINAPI StickWatcher(void*) {
 }
 
 void ReleaseKeyIfHeld() {
-    if (KeyHeld())
-        ReleaseKey();
+    KeySlot* const slots[] = {&Inner, &Outer};
+    for (KeySlot* slot : slots)
+        if (Held(*slot))
+            ReleaseKey(*slot);
 }

@@ -39,7 +39,7 @@ constexpr int Unloads = 20;
 // A gone controller: its reads counted over this window, and this many returns.
 constexpr DWORD AbsentReadsWindowMs = 6000;
 constexpr int ReconnectRounds = 5;
-constexpr LONGLONG ModuleBytesGoal = 26 * 1024;
+constexpr LONGLONG ModuleBytesGoal = 28 * 1024;
 
 HMODULE Module = nullptr;
 char ModulePath[MAX_PATH];

@@ -97,8 +97,8 @@ TEST(KeyDecisionProperty, MatchesTheReferenceModelOnRandomPaths) {
         const bool forwardOnly = random() % 2 == 0;
         ReferenceModel model{static_cast<long double>(on), static_cast<long double>(off), mode,
                              forwardOnly};
-        const DecisionSettings settings = {SquareThreshold(on), SquareThreshold(off), mode,
-                                           forwardOnly};
+        const DecisionSettings settings = {
+            SquareThreshold(on), SquareThreshold(off), mode, forwardOnly, false, 0, 0, PauseNever};
         WatchState state;
         bool held = false;
         std::int16_t x = 0, y = 0;

@@ -128,6 +128,7 @@ struct Turns {
     std::int32_t newOn = 0, newOff = 0;
     // A window of an elevated program in front: it drops the events sent, saying nothing.
     bool elevatedInFront = false;
+    std::uint8_t leftTrigger = 0;
 };
 
 using Events = std::vector<std::pair<unsigned, HeldKeyEvent>>; // turn (from 1), event
@@ -135,12 +136,28 @@ using Events = std::vector<std::pair<unsigned, HeldKeyEvent>>; // turn (from 1),
 struct Outcome {
     Events events;
     unsigned reads = 0;
+    Events innerEvents;
 };
+
+// The inner ring at its default circles, 20 % and 15 % (6553 and 4915 units), or none; the
+// trigger that pauses the key.
+struct Extras {
+    bool innerRing = false;
+    PauseTrigger pause = PauseNever;
+};
+
+DecisionSettings Circles(std::int32_t on, std::int32_t off, KeyMode mode, bool forwardOnly,
+                         Extras extras) {
+    return {SquareThreshold(on),   SquareThreshold(off), mode,
+            forwardOnly,           extras.innerRing,     SquareThreshold(6553),
+            SquareThreshold(4915), extras.pause};
+}
 
 // Turns as the watcher takes them, from a state with the key held or not.
 Outcome RunTurns(bool held, const std::vector<Turns>& runs, KeyMode mode = HoldMode,
-                 bool forwardOnly = false) {
-    DecisionSettings settings = {SquareThreshold(16383), SquareThreshold(13106), mode, forwardOnly};
+                 bool forwardOnly = false, Extras extras = {}) {
+    DecisionSettings settings = Circles(16383, 13106, mode, forwardOnly, extras);
+    bool innerHeld = false;
     WatchState state;
     Outcome run;
     unsigned turn = 0;
@@ -148,18 +165,25 @@ Outcome RunTurns(bool held, const std::vector<Turns>& runs, KeyMode mode = HoldM
     bool systemHasItDown = held; // as the system's key state has it
     for (const Turns& turns : runs) {
         if (turns.newOn != 0)
-            settings = {SquareThreshold(turns.newOn), SquareThreshold(turns.newOff), mode,
-                        forwardOnly};
+            settings = Circles(turns.newOn, turns.newOff, mode, forwardOnly, extras);
         for (unsigned i = 0; i < turns.count; ++i) {
             ++turn;
             nowMs += turns.msPerTurn;
             const bool reads = ReadsControllerThisTurn(state, nowMs);
             run.reads += reads ? 1 : 0;
+            const bool read = reads && turns.stick.answers;
             const HeldKeyEvent event =
-                reads && turns.stick.answers
-                    ? DecideOnReading(state, held, turns.stick.x, turns.stick.y, settings,
-                                      turns.stickCounts)
-                    : DecideWithoutReading(state, held, settings, turns.stickCounts);
+                read ? DecideOnReading(state, held, turns.stick.x, turns.stick.y, settings,
+                                       turns.stickCounts, turns.leftTrigger)
+                     : DecideWithoutReading(state, held, settings, turns.stickCounts);
+            const HeldKeyEvent innerEvent =
+                read ? DecideInnerOnReading(state, innerHeld, turns.stick.x, turns.stick.y,
+                                            settings, turns.stickCounts)
+                     : DecideInnerWithoutReading(state, innerHeld, turns.stickCounts);
+            if (innerEvent != NoKeyEvent) {
+                run.innerEvents.push_back({turn, innerEvent});
+                innerHeld = innerEvent == KeyPress;
+            }
             if (event == NoKeyEvent && !held &&
                 OwedReleaseThisTurn(state, turns.elevatedInFront, systemHasItDown) == KeyRelease) {
                 run.events.push_back({turn, KeyRelease});
@@ -333,5 +357,84 @@ TEST(KeyDecision, ModesAndTheForwardCone) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(RunTurns(false, c.turns, c.mode, c.forwardOnly).events, c.events);
+    }
+}
+
+TEST(KeyDecision, TwoRingsAndATriggerThatPauses) {
+    // The inner ring at 6553 and 4915 units, the outer at 16383 and 13106.
+    const Stick InnerOnExactly{0, 6553}, BeyondInnerOn{0, 6554}, OnExactly{0, 16383},
+        BeyondOn{0, 16384}, OffExactly{0, 13106}, InsideOff{0, 13105}, InnerOffExactly{0, 4915},
+        InsideInnerOff{0, 4914}, Walk{0, 9000};
+    Turns aiming{2, Forward};
+    aiming.leftTrigger = 31;
+    Turns triggerAtThreshold{1, Forward};
+    triggerAtThreshold.leftTrigger = 30;
+    Turns aimingOut{3, Forward}, aimingWalk{3, Walk};
+    aimingOut.leftTrigger = aimingWalk.leftTrigger = 255;
+    const Extras inner{true, PauseNever}, innerAndTrigger{true, PauseLeft};
+    const struct {
+        const char* what;
+        KeyMode mode;
+        Extras extras;
+        std::vector<Turns> turns;
+        Events events, innerEvents;
+    } cases[] = {
+        {"rest, inner, outer, back to inner, rest: nothing at a threshold itself",
+         HoldMode,
+         inner,
+         {{1, Centre},
+          {1, InnerOnExactly},
+          {1, BeyondInnerOn},
+          {1, OnExactly},
+          {1, BeyondOn},
+          {1, OffExactly},
+          {1, InsideOff},
+          {1, InnerOffExactly},
+          {1, InsideInnerOff}},
+         Events{{5, KeyPress}, {7, KeyRelease}},
+         Events{{3, KeyPress}, {5, KeyRelease}, {7, KeyPress}, {9, KeyRelease}}},
+        {"from rest straight past the outer ring: the inner key never goes down",
+         HoldMode,
+         inner,
+         {{1, Centre}, {3, Forward}, {3, Centre}},
+         Events{{2, KeyPress}, {5, KeyRelease}},
+         Events{}},
+        {"the outer key let go with the push inside the inner \"off\" circle: the inner stays up",
+         HoldMode,
+         inner,
+         {{2, Forward}, {2, {0, 3000}}},
+         Events{{1, KeyPress}, {3, KeyRelease}},
+         Events{}},
+        {"Toggle: a push beyond the outer ring holds neither key",
+         ToggleMode,
+         inner,
+         {{20, Forward}},
+         Events{{1, KeyPress}, {6, KeyRelease}},
+         Events{}},
+        {"a trigger pulled while held lets go; let go with the push still out, down again; the "
+         "inner key follows the stick meanwhile",
+         HoldMode,
+         innerAndTrigger,
+         {{2, Forward}, aiming, triggerAtThreshold, aimingWalk, aimingOut, {2, Forward}},
+         Events{{1, KeyPress}, {3, KeyRelease}, {5, KeyPress}, {6, KeyRelease}, {12, KeyPress}},
+         Events{{6, KeyPress}, {9, KeyRelease}}},
+        {"Toggle: pushes while the trigger is pulled do nothing, nor does letting it go",
+         ToggleMode,
+         {false, PauseBoth},
+         {aimingOut, {10, Forward}, {10, Centre}, {10, Forward}},
+         Events{{24, KeyPress}, {29, KeyRelease}},
+         Events{}},
+        {"Tap: the trigger cuts a tap short; the next push after it taps",
+         TapMode,
+         {false, PauseLeft},
+         {{2, Forward}, aimingOut, {10, Centre}, {10, Forward}},
+         Events{{1, KeyPress}, {3, KeyRelease}, {16, KeyPress}, {21, KeyRelease}},
+         Events{}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Outcome run = RunTurns(false, c.turns, c.mode, false, c.extras);
+        EXPECT_EQ(run.events, c.events);
+        EXPECT_EQ(run.innerEvents, c.innerEvents);
     }
 }

@@ -203,3 +203,47 @@ TEST(ControllerIndexFromNumber, OneToFourOrTheFirst) {
         EXPECT_EQ(index, 0u) << number;
     }
 }
+
+TEST(PauseTriggerFromName, LeftRightBothOrNone) {
+    const struct {
+        const wchar_t* text;
+        bool usable;
+        PauseTrigger trigger;
+    } cases[] = {
+        {L"Left", true, PauseLeft}, {L" right ", true, PauseRight},
+        {L"BOTH", true, PauseBoth}, {L"off", true, PauseNever},
+        {L"", true, PauseNever},    {L"LT", false, PauseNever},
+        {L"1", false, PauseNever},  {L"Left           ", false, PauseNever}, // perhaps cut short
+    };
+    for (const auto& c : cases) {
+        wchar_t text[KeyNameCapacity];
+        std::wmemset(text, L'#', KeyNameCapacity);
+        std::wmemcpy(text, c.text, std::wcslen(c.text) + 1);
+        PauseTrigger trigger = PauseBoth;
+        EXPECT_EQ(PauseTriggerFromName(text, trigger), c.usable) << PauseTriggerName(c.trigger);
+        EXPECT_EQ(trigger, c.trigger);
+    }
+}
+
+TEST(InnerRingUseFor, OffWhereItCannotLieInsideTheOuterRing) {
+    const HoldableKey ctrl = {0xA2, 0, false, "LCtrl", 0}, padA = {0, 0, false, "PadA", 0x1000};
+    const struct {
+        const char* what;
+        HoldableKey inner;
+        std::int32_t innerOn, innerOff, outerOff;
+        InnerRingUse use;
+    } cases[] = {
+        {"the defaults", ctrl, 6553, 4915, 13106, InnerRingUsed},
+        {"\"on\" at the outer \"off\" circle itself, \"off\" at its own \"on\"", ctrl, 13106, 13106,
+         13106, InnerRingUsed},
+        {"\"on\" beyond the outer \"off\" circle", ctrl, 13107, 4915, 13106, InnerRingBeyondOuter},
+        {"\"off\" beyond its own \"on\"", ctrl, 4915, 6553, 13106, InnerRingBackwards},
+        {"by magnitude, as the outer ring", ctrl, -6553, 4915, -13106, InnerRingUsed},
+        {"the outer key itself", LeftShift, 6553, 4915, 13106, InnerRingSameKey},
+        {"a controller button", padA, 6553, 4915, 13106, InnerRingUsed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(InnerRingUseFor(c.inner, LeftShift, c.innerOn, c.innerOff, c.outerOff), c.use);
+    }
+}

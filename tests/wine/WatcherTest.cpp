@@ -223,3 +223,27 @@ TEST_F(Watcher, ForwardOnlyCountsAPushForwardAndTurningSidewaysLetsGo) {
     MoveLeftStick(32767, 0, 1);
     ExpectNextEventWithin(true, 2);
 }
+
+// Walk on a light push, sprint on a full one: the inner ring's key between the rings, each key
+// let go before the other goes down, and both let go at unload.
+TEST_F(Watcher, AnInnerRingHoldsItsOwnKeyBetweenTheRings) {
+    const HMODULE module = LoadFresh("[Settings]\nInnerKey=LCtrl\n");
+    MoveLeftStick(9000, 0, 1); // beyond 20 %, inside 40 %
+    ASSERT_TRUE(WaitForKeyEvents(1));
+    MoveLeftStick(32767, 0, 1);
+    ASSERT_TRUE(WaitForKeyEvents(3));
+    MoveLeftStick(9000, 0, 1);
+    ASSERT_TRUE(WaitForKeyEvents(5));
+    Unload(module);
+    ASSERT_TRUE(WaitForKeyEvents(6));
+    Sleep(100);
+    std::vector<std::pair<DWORD, bool>> seen;
+    for (const KeyEvent& event : KeyEvents())
+        seen.push_back({event.vkCode, event.up});
+    const std::vector<std::pair<DWORD, bool>> expected = {
+        {VK_LCONTROL, false}, {VK_LCONTROL, true},  {VK_LSHIFT, false},
+        {VK_LSHIFT, true},    {VK_LCONTROL, false}, {VK_LCONTROL, true}};
+    EXPECT_EQ(seen, expected);
+    EXPECT_TRUE(KeySettles(false, 1000, VK_LCONTROL) && KeySettles(false));
+    ClearKeyEvents();
+}

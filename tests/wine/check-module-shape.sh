@@ -2,9 +2,9 @@
 # check-module-shape.sh OBJDUMP FILE BITS KIND: what we ship must be drop-in: a BITS-bit (64 or
 # 32) file that imports only Windows' known DLLs, which Windows never looks for in the file's
 # own folder (a game's folder holds other mods' DLLs under system names), and small. By KIND:
-#   plugin    StickShift.dll: at most 26 KiB, no exports, XInputGetState bound by ordinal 2 of
+#   plugin    StickShift.dll: at most 28 KiB, no exports, XInputGetState bound by ordinal 2 of
 #             xinput1_4.dll;
-#   noloader  the no-loader form: at most 34 KiB, every XInput function at Windows' ordinals,
+#   noloader  the no-loader form: at most 36 KiB, every XInput function at Windows' ordinals,
 #             the ordinal-only ones without a name, and no XInput import;
 #   program   StickShiftProbe.exe, StickShift.exe: no XInput import (they load Windows' own
 #             library themselves).
@@ -25,8 +25,8 @@ echo "$dump" | grep -qF "$format" || fail "not a $bits-bit file"
 
 # The no-loader form carries XInput's whole face and the chaining to another mod's library.
 case $kind in
-plugin) limit=26 ;;
-noloader) limit=34 ;;
+plugin) limit=28 ;;
+noloader) limit=36 ;;
 *) limit= ;;
 esac
 if [ -n "$limit" ]; then
