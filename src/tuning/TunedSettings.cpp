@@ -37,6 +37,15 @@ std::vector<std::pair<std::string, std::string>> ChangedSettings(const TunedSett
         changes.push_back({Narrow(OnlyWhenFocusedKey), now.onlyWhenFocused ? "1" : "0"});
     if (now.forwardOnly != read.forwardOnly)
         changes.push_back({Narrow(ForwardOnlyKey), now.forwardOnly ? "1" : "0"});
+    if (now.innerRing != read.innerRing ||
+        (now.innerRing && std::strcmp(now.innerKey.name, read.innerKey.name) != 0))
+        changes.push_back({Narrow(InnerKeyKey), now.innerRing ? now.innerKey.name : ""});
+    if (now.innerOnPct != read.innerOnPct)
+        changes.push_back({Narrow(InnerOnKey), std::to_string(now.innerOnPct)});
+    if (now.innerOffPct != read.innerOffPct)
+        changes.push_back({Narrow(InnerOffKey), std::to_string(now.innerOffPct)});
+    if (now.pause != read.pause)
+        changes.push_back({Narrow(PauseWhileTriggerKey), PauseTriggerName(now.pause)});
     return changes;
 }
 
@@ -58,5 +67,10 @@ TunedSettings DefaultTunedSettings() {
             HoldMode,
             DefaultControllerNumber,
             DefaultOnlyWhenFocusedFor(HoldMode),
-            DefaultForwardOnly != 0};
+            DefaultForwardOnly != 0,
+            false,
+            LeftShift,
+            DefaultInnerOnPct,
+            DefaultInnerOffPct,
+            PauseNever};
 }

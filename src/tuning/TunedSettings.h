@@ -15,6 +15,11 @@ struct TunedSettings {
     KeyMode mode;
     std::int32_t controller; // 1 to 4
     bool onlyWhenFocused, forwardOnly;
+    // The inner ring, where innerRing; its circles are kept while it is off.
+    bool innerRing = false;
+    HoldableKey innerKey = LeftShift;
+    std::int32_t innerOnPct = 20, innerOffPct = 15;
+    PauseTrigger pause = PauseNever;
 };
 
 // The whole percent that `stickUnits` came from (the settings code turns a percent into stick

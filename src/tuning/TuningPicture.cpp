@@ -12,6 +12,12 @@ int ToPixels(std::int64_t stickUnits, int reach) {
     return static_cast<int>(stickUnits * reach / 32767);
 }
 
+// A threshold's circle, at most a little inside the picture's edge.
+int CircleRadius(std::int32_t threshold, int reach, int size) {
+    return static_cast<int>(
+        std::min<std::int64_t>(ToPixels(std::llabs(threshold), reach), size / 2 - 2));
+}
+
 } // namespace
 
 TuningPicture LayOutTuningPicture(int size, std::int32_t thresholdOn, std::int32_t thresholdOff,
@@ -20,15 +26,16 @@ TuningPicture LayOutTuningPicture(int size, std::int32_t thresholdOn, std::int32
     picture.centre = size / 2;
     // A margin for the circles' lines and for a diagonal push, which reaches beyond full scale.
     picture.reachRadius = size * 5 / 16;
-    const int largest = size / 2 - 2;
-    const auto radius = [&](std::int32_t threshold) {
-        return std::min<std::int64_t>(ToPixels(std::llabs(threshold), picture.reachRadius),
-                                      largest);
-    };
-    picture.onRadius = static_cast<int>(radius(thresholdOn));
-    picture.offRadius = static_cast<int>(radius(thresholdOff));
+    picture.onRadius = CircleRadius(thresholdOn, picture.reachRadius, size);
+    picture.offRadius = CircleRadius(thresholdOff, picture.reachRadius, size);
     StickPixel(picture, stickX, stickY, picture.dotX, picture.dotY);
     return picture;
+}
+
+void AddInnerRing(TuningPicture& picture, int size, std::int32_t innerOn, std::int32_t innerOff) {
+    picture.innerRing = true;
+    picture.innerOnRadius = CircleRadius(innerOn, picture.reachRadius, size);
+    picture.innerOffRadius = CircleRadius(innerOff, picture.reachRadius, size);
 }
 
 void StickPixel(const TuningPicture& picture, std::int16_t stickX, std::int16_t stickY, int& x,
@@ -52,14 +59,31 @@ double FromCentre(const TuningPicture& picture, int x, int y) {
 
 PictureCircle CircleAt(const TuningPicture& picture, int x, int y, int reach) {
     const double distance = FromCentre(picture, x, y);
-    const double toOn = std::fabs(distance - picture.onRadius);
-    const double toOff = std::fabs(distance - picture.offRadius);
-    if (std::min(toOn, toOff) > reach)
-        return NoCircle;
-    // Circles on top of each other: "on" lies beyond when pulled out, "off" within.
-    if (toOn == toOff)
-        return distance >= picture.onRadius ? OnCircle : OffCircle;
-    return toOn < toOff ? OnCircle : OffCircle;
+    // From the outermost in, so that of circles on top of each other the outer one is found
+    // first: it is taken when pulled out, the innermost when pushed in.
+    const struct {
+        PictureCircle circle;
+        int radius;
+        bool shown;
+    } circles[] = {{OnCircle, picture.onRadius, true},
+                   {OffCircle, picture.offRadius, true},
+                   {InnerOnCircle, picture.innerOnRadius, picture.innerRing},
+                   {InnerOffCircle, picture.innerOffRadius, picture.innerRing}};
+    PictureCircle nearest = NoCircle;
+    double best = reach;
+    int nearestRadius = 0;
+    for (const auto& candidate : circles) {
+        const double to = std::fabs(distance - candidate.radius);
+        // As near as the one found: the inner one, unless pulled out beyond the one found.
+        const bool takes =
+            to < best || (to == best && (nearest == NoCircle || distance < nearestRadius));
+        if (candidate.shown && takes) {
+            nearest = candidate.circle;
+            best = to;
+            nearestRadius = candidate.radius;
+        }
+    }
+    return nearest;
 }
 
 std::int32_t PercentAtPixel(const TuningPicture& picture, int x, int y) {

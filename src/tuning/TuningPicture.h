@@ -10,10 +10,14 @@ struct TuningPicture {
     int reachRadius;         // full deflection, 32767 stick units
     int offRadius, onRadius; // at most a little beyond the reach, so that both stay drawn
     int dotX, dotY;
+    bool innerRing = false; // the inner ring's circles, drawn and dragged where it is on
+    int innerOffRadius = 0, innerOnRadius = 0;
 };
 
 TuningPicture LayOutTuningPicture(int size, std::int32_t thresholdOn, std::int32_t thresholdOff,
                                   std::int16_t stickX, std::int16_t stickY);
+// The inner ring's circles, laid out as the outer ones.
+void AddInnerRing(TuningPicture& picture, int size, std::int32_t innerOn, std::int32_t innerOff);
 
 // Where a reading of the stick falls in `picture`, as its dot does.
 void StickPixel(const TuningPicture& picture, std::int16_t stickX, std::int16_t stickY, int& x,
@@ -23,9 +27,9 @@ void StickPixel(const TuningPicture& picture, std::int16_t stickX, std::int16_t 
 // the circle that marks the largest push so far.
 int PushRadius(const TuningPicture& picture, std::int16_t stickX, std::int16_t stickY);
 
-// Which circle a press at pixel (x, y) takes hold of: the one whose line is nearer, within
-// `reach` pixels of it.
-enum PictureCircle { NoCircle, OffCircle, OnCircle };
+// Which circle a press at pixel (x, y) takes hold of: the one whose line is nearest, within
+// `reach` pixels of it; of two at one radius, the outer when pulled out, the inner when in.
+enum PictureCircle { NoCircle, OffCircle, OnCircle, InnerOffCircle, InnerOnCircle };
 PictureCircle CircleAt(const TuningPicture& picture, int x, int y, int reach);
 
 // The whole percent of full scale at pixel (x, y), from 0 to 100: a circle dragged there.

@@ -29,11 +29,18 @@ TEST(TunedSettings, SaveWritesTheSettingsChangedAndTheFocusAModeChangeWouldAlter
         {"Toggle with its default focus",
          {50, 40, LeftShift, ToggleMode, 1, true, false},
          {{"Mode", "Toggle"}, {"OnlyWhenFocused", "1"}}},
+        {"an inner ring and a trigger",
+         {50, 40, LeftShift, HoldMode, 1, false, false, true, space, 25, 15, PauseBoth},
+         {{"InnerKey", "Space"}, {"InnerOnPct", "25"}, {"PauseWhileTrigger", "Both"}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(ChangedSettings(read, c.now), c.lines);
     }
+    // The inner ring taken away: an empty InnerKey, whatever key it had.
+    TunedSettings withRing = read;
+    withRing.innerRing = true;
+    EXPECT_EQ(ChangedSettings(withRing, read), (Lines{{"InnerKey", ""}}));
 }
 
 TEST(TunedSettings, PercentsBackFromStickUnitsAndOfAPush) {

@@ -51,4 +51,15 @@ TEST(TuningPicture, APressTakesTheNearerCircleAndADragGivesItsPercent) {
     const TuningPicture same = LayOutTuningPicture(320, 16383, 16383, 0, 0);
     EXPECT_EQ(CircleAt(same, 160 + 52, 160, 6), OnCircle) << "pulled out of both: on";
     EXPECT_EQ(CircleAt(same, 160 + 46, 160, 6), OffCircle) << "pulled in: off";
+    // The inner ring, at 20 % and 15 %, where it is on; one at the "off" circle itself.
+    TuningPicture inner = picture;
+    EXPECT_EQ(CircleAt(inner, 160 + 20, 160, 6), NoCircle) << "no inner ring drawn, none taken";
+    AddInnerRing(inner, 320, 6553, 4915);
+    EXPECT_EQ(inner.innerOnRadius, 19);
+    EXPECT_EQ(inner.innerOffRadius, 14);
+    EXPECT_EQ(CircleAt(inner, 160 + 20, 160, 6), InnerOnCircle);
+    EXPECT_EQ(CircleAt(inner, 160, 160 - 13, 6), InnerOffCircle);
+    AddInnerRing(inner, 320, 13106, 4915);
+    EXPECT_EQ(CircleAt(inner, 160 + 41, 160, 6), OffCircle) << "pulled out of both: the outer";
+    EXPECT_EQ(CircleAt(inner, 160 + 37, 160, 6), InnerOnCircle) << "pushed in: the inner";
 }

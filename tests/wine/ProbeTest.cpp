@@ -211,3 +211,18 @@ TEST_F(Probe, TellsWhichZipAndNoLoaderFileSuitAGameAndNamesTheCopiesBesideIt) {
     EXPECT_TRUE(Contains(output, "Beside the probe: xinput1_4.dll, not StickShift")) << output;
     EXPECT_TRUE(Contains(output, "StickShift is not active in any running program")) << output;
 }
+
+TEST_F(Probe, NamesAnInnerRingOrTriggerItCannotUseAndShowsBothKeys) {
+    const std::string folder = PrepareFolder();
+    WriteTextFile(folder + "\\StickShift.ini",
+                  "[Settings]\nInnerKey=LCtrl\nInnerOnPct=45\nPauseWhileTrigger=LT\n");
+    std::string output = Run(folder, "--count 1");
+    EXPECT_TRUE(Contains(output, "InnerOnPct (45.0 %) lies beyond ThresholdOffPct (40.0 %): "
+                                 "there is no inner ring"))
+        << output;
+    EXPECT_TRUE(Contains(output, "PauseWhileTrigger \"LT\" is not Left, Right or Both")) << output;
+    WriteTextFile(folder + "\\StickShift.ini", "[Settings]\nInnerKey=LCtrl\n");
+    PlaceLeftStick(9000, 0);
+    output = Run(folder, "--count 3");
+    EXPECT_TRUE(Contains(output, "Left Shift up  Left Ctrl down")) << output;
+}

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "FolderFiles.h"
+#include "SettingsWords.h"
 #include "settings/SettingsEdit.h"
 #include "settings/SettingsRules.h"
 #include "shared/ProcessRecord.h"
@@ -46,25 +47,42 @@ bool HasSaves(const ProcessRecord* record, bool whole) {
     return whole && record->layoutVersion >= SavesLayoutVersion;
 }
 
-std::string SettingsInUseWords(const ProcessRecord::SettingsInUse& settings) {
-    char keyName[sizeof settings.keyName + 1] = {};
-    std::memcpy(keyName, settings.keyName, sizeof settings.keyName);
+// The key a record names, as the settings file names it; Left Shift and false for none.
+bool KeyNamed(const char (&recorded)[12], HoldableKey& key) {
     wchar_t name[KeyNameCapacity] = {};
-    for (std::size_t i = 0; i + 1 < KeyNameCapacity && keyName[i] != '\0'; ++i)
-        name[i] = static_cast<unsigned char>(keyName[i]);
+    for (std::size_t i = 0; i + 1 < KeyNameCapacity && i < sizeof recorded && recorded[i] != '\0';
+         ++i)
+        name[i] = static_cast<unsigned char>(recorded[i]);
+    return KeyFromName(name, key);
+}
+
+std::string SettingsInUseWords(const ProcessRecord& record) {
+    const ProcessRecord::SettingsInUse& settings = record.settingsInUse;
     HoldableKey key;
-    KeyFromName(name, key);
+    KeyNamed(settings.keyName, key);
     const auto percent = [](LONG stickUnits) {
         return std::to_string(PercentFromStickUnits(stickUnits)) + " %";
     };
-    return "on " + percent(settings.thresholdOn) + ", off " + percent(settings.thresholdOff) +
-           ", " + KeyLabel(key) + ", " +
-           KeyModeName(static_cast<KeyMode>(std::min<BYTE>(settings.mode, ToggleMode))) +
-           (settings.controllerIndex != 0
-                ? ", controller " + std::to_string(settings.controllerIndex + 1)
-                : "") +
-           (settings.onlyWhenFocused ? ", only while focused" : "") +
-           (settings.forwardOnly ? ", forward only" : "");
+    std::string words =
+        "on " + percent(settings.thresholdOn) + ", off " + percent(settings.thresholdOff) + ", " +
+        KeyLabel(key) + ", " +
+        KeyModeName(static_cast<KeyMode>(std::min<BYTE>(settings.mode, ToggleMode))) +
+        (settings.controllerIndex != 0
+             ? ", controller " + std::to_string(settings.controllerIndex + 1)
+             : "") +
+        (settings.onlyWhenFocused ? ", only while focused" : "") +
+        (settings.forwardOnly ? ", forward only" : "");
+    if (record.layoutVersion < InnerRingLayoutVersion)
+        return words;
+    const ProcessRecord::InnerRingInUse& inner = record.innerRingInUse;
+    HoldableKey innerKey;
+    if (KeyNamed(inner.innerKeyName, innerKey))
+        words += "; inner ring on " + percent(inner.innerOn) + ", off " + percent(inner.innerOff) +
+                 ", " + KeyLabel(innerKey);
+    const auto trigger = static_cast<PauseTrigger>(std::min<BYTE>(inner.pauseTrigger, PauseBoth));
+    if (trigger != PauseNever)
+        words += std::string("; let go while ") + TriggerLabel(trigger) + " is pulled";
+    return words;
 }
 
 struct FileIdentity {
@@ -173,7 +191,7 @@ std::vector<ActingCopy> ActingCopies() {
         if (record != nullptr && record->flags.acting != 0 && HasSaves(record, whole)) {
             copy.settingsPath.assign(record->settingsPath,
                                      wcsnlen(record->settingsPath, SettingsPathCapacity));
-            copy.settingsInUse = SettingsInUseWords(record->settingsInUse);
+            copy.settingsInUse = SettingsInUseWords(*record);
         }
         if (refused || (record != nullptr && record->flags.acting != 0))
             copies.push_back(copy);

@@ -69,6 +69,12 @@ const char* DirectionLabel() {
                        : "a push in any direction";
 }
 
+const char* TriggerLabel(PauseTrigger trigger) {
+    const char* const labels[] = {"no trigger", "the left trigger", "the right trigger",
+                                  "either trigger"};
+    return labels[trigger];
+}
+
 std::vector<std::string> SettingsSurprises(const wchar_t* settingsPath, UnusableSettings unusable) {
     std::vector<std::string> lines;
     // Wine reads such a file, so nothing run here shows what Windows does with it.
@@ -111,5 +117,27 @@ std::vector<std::string> SettingsSurprises(const wchar_t* settingsPath, Unusable
     if (notZeroOrOne(ForwardOnlyKey))
         lines.push_back(Line("%ls \"%s\" is not 0 or 1: it counts %s", ForwardOnlyKey,
                              text(ForwardOnlyKey).c_str(), DirectionLabel()));
+    if (unusable.innerKey)
+        lines.push_back(Line("%ls \"%s\" is not a key StickShift knows: there is no inner ring",
+                             InnerKeyKey, text(InnerKeyKey).c_str()));
+    if (InnerRing || unusable.innerRing != InnerRingUsed) {
+        if (notANumber(InnerOnKey))
+            lines.push_back(Line("%ls \"%s\" is not a number: it reads as %.1f %%", InnerOnKey,
+                                 text(InnerOnKey).c_str(), Percent(InnerOn)));
+        if (notANumber(InnerOffKey))
+            lines.push_back(Line("%ls \"%s\" is not a number: it reads as %.1f %%", InnerOffKey,
+                                 text(InnerOffKey).c_str(), Percent(InnerOff)));
+    }
+    if (unusable.innerRing == InnerRingSameKey)
+        lines.push_back(Line("%ls is the Key itself: there is no inner ring", InnerKeyKey));
+    else if (unusable.innerRing == InnerRingBeyondOuter)
+        lines.push_back(Line("%ls (%.1f %%) lies beyond %ls (%.1f %%): there is no inner ring",
+                             InnerOnKey, Percent(InnerOn), ThresholdOffKey, Percent(ThresholdOff)));
+    else if (unusable.innerRing == InnerRingBackwards)
+        lines.push_back(Line("%ls (%.1f %%) lies beyond %ls (%.1f %%): there is no inner ring",
+                             InnerOffKey, Percent(InnerOff), InnerOnKey, Percent(InnerOn)));
+    if (unusable.pauseTrigger)
+        lines.push_back(Line("%ls \"%s\" is not Left, Right or Both: no trigger lets go of the key",
+                             PauseWhileTriggerKey, text(PauseWhileTriggerKey).c_str()));
     return lines;
 }

@@ -21,6 +21,8 @@ bool InFile(const wchar_t* settingsPath, const wchar_t* key);
 // Where the stick counts, and which pushes, by the settings loaded.
 const char* FocusLabel();
 const char* DirectionLabel();
+// "the left trigger", "the right trigger", "either trigger"; "no trigger".
+const char* TriggerLabel(PauseTrigger trigger);
 
 // A line, in UTF-8, for each value of the file loaded that the module cannot use, or that does
 // not do what the player most likely meant, with what the module does instead.

@@ -28,9 +28,10 @@ namespace {
 // for a key the probe does not know or a value the module cannot use. `key`, and a key's or a
 // mode's name in `text`, become their own spelling.
 bool UsableSetting(std::wstring& key, std::wstring& text) {
-    static const wchar_t* const keys[] = {ThresholdOnKey, ThresholdOffKey, KeyNameKey,
-                                          ControllerKey,  ModeKey,         OnlyWhenFocusedKey,
-                                          ForwardOnlyKey};
+    static const wchar_t* const keys[] = {
+        ThresholdOnKey, ThresholdOffKey,    KeyNameKey,          ControllerKey,
+        ModeKey,        OnlyWhenFocusedKey, ForwardOnlyKey,      InnerKeyKey,
+        InnerOnKey,     InnerOffKey,        PauseWhileTriggerKey};
     const wchar_t* known = nullptr;
     for (const wchar_t* candidate : keys)
         if (CompareStringOrdinal(candidate, -1, key.c_str(), -1, TRUE) == CSTR_EQUAL)
@@ -45,10 +46,19 @@ bool UsableSetting(std::wstring& key, std::wstring& text) {
     lstrcpynW(name, text.c_str(), KeyNameCapacity);
     HoldableKey heldKey;
     KeyMode mode;
+    PauseTrigger trigger;
     unsigned long index;
     const bool number = IsWholeNumber(text.c_str());
-    if (key == KeyNameKey && (text.size() >= KeyNameCapacity || !KeyFromName(name, heldKey))) {
+    // An empty InnerKey takes the inner ring away.
+    const bool names = key == KeyNameKey || key == InnerKeyKey;
+    const bool noInnerKey = key == InnerKeyKey && IsBlankName(name);
+    if (names && !noInnerKey && (text.size() >= KeyNameCapacity || !KeyFromName(name, heldKey))) {
         Say("%ls \"%s\" is not a key StickShift knows\n", known, shown.c_str());
+        return false;
+    }
+    if (key == PauseWhileTriggerKey &&
+        (text.size() >= KeyNameCapacity || !PauseTriggerFromName(name, trigger))) {
+        Say("%ls \"%s\" is not Left, Right, Both or Off\n", known, shown.c_str());
         return false;
     }
     if (key == ModeKey && (text.size() >= KeyNameCapacity || !KeyModeFromName(name, mode))) {
@@ -60,12 +70,14 @@ bool UsableSetting(std::wstring& key, std::wstring& text) {
         Say("%ls \"%s\" is not a controller from 1 to 4\n", known, shown.c_str());
         return false;
     }
-    if (key != KeyNameKey && key != ModeKey && !number) {
+    if (!names && key != ModeKey && key != PauseWhileTriggerKey && !number) {
         Say("%ls \"%s\" is not a number\n", known, shown.c_str());
         return false;
     }
-    if (key == KeyNameKey)
-        text = Wide(heldKey.name);
+    if (names)
+        text = noInnerKey ? L"" : Wide(heldKey.name);
+    if (key == PauseWhileTriggerKey)
+        text = Wide(PauseTriggerName(trigger));
     if (key == ModeKey)
         text = Wide(KeyModeName(mode));
     return true;

@@ -100,6 +100,13 @@ void PrintChoices(const wchar_t* settingsPath, bool fileFound, UnusableSettings 
         Source(fromFile(ModeKey, !unusable.mode)));
     Say("  direction:  %s  (%ls %s)\n", DirectionLabel(), ForwardOnlyKey,
         Source(fromFile(ForwardOnlyKey, true)));
+    if (InnerRing)
+        Say("  inner ring: %s (%s) between %.1f %% and the \"off\" circle, up inside %.1f %%  "
+            "(%ls)\n",
+            KeyLabel(InnerKey), InnerKey.name, Percent(InnerOn), Percent(InnerOff), InnerKeyKey);
+    if (PauseWhileTrigger != PauseNever)
+        Say("  pause:      let go while %s is pulled  (%ls)\n", TriggerLabel(PauseWhileTrigger),
+            PauseWhileTriggerKey);
 }
 
 // Windows' accessibility shortcuts that a held key may set off, and what the module does about
@@ -318,26 +325,29 @@ int wmain(int argc, wchar_t** argv) {
     // Live, one line is rewritten in place, padded to wipe out a longer earlier one.
     const bool live = count < 0;
     char line[160];
-    bool held = false;
+    bool held = false, innerHeld = false;
     WatchState state;
     long taps = 0;
 
     for (long reading = 0; count < 0 || reading < count; ++reading) {
         // As the module does, but for the focus: the probe acts as if the game had it.
         XINPUT_STATE sample = {};
-        HeldKeyEvent event;
+        HeldKeyEvent event, innerEvent;
         const bool read = ReadsControllerThisTurn(state, GetTickCount64()) &&
                           ReadSystemController(ControllerIndex, &sample) == ERROR_SUCCESS;
         if (read) {
             const SHORT x = sample.Gamepad.sThumbLX;
             const SHORT y = sample.Gamepad.sThumbLY;
             const std::int64_t deflection = SquaredDeflection(x, y);
-            event = DecideOnReading(state, held, x, y, settings, true);
+            event = DecideOnReading(state, held, x, y, settings, true, sample.Gamepad.bLeftTrigger,
+                                    sample.Gamepad.bRightTrigger);
+            innerEvent = DecideInnerOnReading(state, innerHeld, x, y, settings, true);
             const double percent = Percent(std::sqrt(static_cast<double>(deflection)));
             std::snprintf(line, sizeof line, "X %6d  Y %6d  deflection %5.1f %%  %s", x, y, percent,
                           Bar(percent).c_str());
         } else {
             event = DecideWithoutReading(state, held, settings, true);
+            innerEvent = DecideInnerWithoutReading(state, innerHeld, true);
             std::snprintf(line, sizeof line, "No controller %lu: %s", ControllerIndex + 1,
                           ControllerGone(state) ? "looking for one about once a second..."
                                                 : "waiting for one...");
@@ -360,6 +370,14 @@ int wmain(int argc, wchar_t** argv) {
         if (tapMode)
             std::snprintf(line + std::strlen(line), sizeof line - std::strlen(line),
                           "  (taps: %ld)", taps);
+        if (innerEvent != NoKeyEvent)
+            innerHeld = innerEvent == KeyPress;
+        if (InnerRing)
+            std::snprintf(line + std::strlen(line), sizeof line - std::strlen(line), "  %s %s",
+                          KeyLabel(InnerKey), innerHeld ? "down" : "up");
+        if (read && state.paused)
+            std::snprintf(line + std::strlen(line), sizeof line - std::strlen(line),
+                          "  (let go: %s)", TriggerLabel(PauseWhileTrigger));
         Say("%-*s%s", live ? 110 : 0, line, live ? "\r" : "\n");
         std::fflush(stdout);
 

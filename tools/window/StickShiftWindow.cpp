@@ -284,9 +284,15 @@ int Snapshot(int argumentCount, wchar_t** arguments) {
     const bool held = DecideOnReading(state, false, reading.Gamepad.sThumbLX,
                                       reading.Gamepad.sThumbLY, settings, true) == KeyPress;
     constexpr int Size = 320;
-    const TuningPicture picture = LayOutTuningPicture(
-        Size, ThresholdOn, ThresholdOff, reading.Gamepad.sThumbLX, reading.Gamepad.sThumbLY);
-    return WriteTuningSnapshot(output, Size, picture, ForwardOnly, held) ? 0 : 2;
+    TuningPicture picture = LayOutTuningPicture(Size, ThresholdOn, ThresholdOff,
+                                                reading.Gamepad.sThumbLX, reading.Gamepad.sThumbLY);
+    bool innerHeld = false;
+    if (InnerRing) {
+        AddInnerRing(picture, Size, InnerOn, InnerOff);
+        innerHeld = DecideInnerOnReading(state, false, reading.Gamepad.sThumbLX,
+                                         reading.Gamepad.sThumbLY, settings, true) == KeyPress;
+    }
+    return WriteTuningSnapshot(output, Size, picture, ForwardOnly, held, innerHeld) ? 0 : 2;
 }
 
 } // namespace
@@ -317,7 +323,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = L"StickShiftWindow";
     RegisterClassW(&windowClass);
-    RECT frame = {0, 0, Scaled(920), Scaled(692)};
+    RECT frame = {0, 0, Scaled(920), Scaled(722)};
     // On the taskbar even while it takes no focus, beside a running game.
     const DWORD extendedStyle = WS_EX_ACCEPTFILES | WS_EX_APPWINDOW;
     AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW & ~(WS_THICKFRAME | WS_MAXIMIZEBOX), FALSE,
@@ -335,11 +341,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
                62, 384, 20);
     AddControl(L"EDIT", L"",
                WS_TABSTOP | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-               PlanBox, 12, 92, 536, 552);
+               PlanBox, 12, 92, 536, 582);
     AddControl(L"BUTTON", L"&Install", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, InstallButton, 12,
-               654, 100, 26);
+               684, 100, 26);
     AddControl(L"BUTTON", L"&Remove", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, RemoveButton, 124,
-               654, 100, 26);
+               684, 100, 26);
     LoadKnownGames();
     LastFolder = Wide(Known.lastFolder);
     CreateTuningPanel(572);

@@ -15,7 +15,8 @@ void Circle(HDC dc, int centre, int radius, COLORREF colour, int width, int styl
 } // namespace
 
 void DrawTuningPicture(HDC dc, int size, const TuningPicture& picture, bool forwardOnly,
-                       bool keyHeld, const std::vector<POINT>& trail, int largestPush) {
+                       bool keyHeld, const std::vector<POINT>& trail, int largestPush,
+                       bool innerHeld, bool paused) {
     const RECT all = {0, 0, size, size};
     const HBRUSH background = CreateSolidBrush(PictureBackground);
     FillRect(dc, &all, background);
@@ -36,8 +37,20 @@ void DrawTuningPicture(HDC dc, int size, const TuningPicture& picture, bool forw
         SelectObject(dc, old);
         DeleteObject(pen);
     }
+    if (picture.innerRing) {
+        Circle(dc, picture.centre, picture.innerOffRadius, InnerRingColour, 1, PS_DASH);
+        Circle(dc, picture.centre, picture.innerOnRadius, InnerRingColour, 2);
+    }
     Circle(dc, picture.centre, picture.offRadius, OffCircleColour, 2);
-    Circle(dc, picture.centre, picture.onRadius, OnCircleColour, 2);
+    if (paused) {
+        Circle(dc, picture.centre, picture.onRadius, OnCircleColour, 1, PS_DOT);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, OnCircleColour);
+        const wchar_t text[] = L"Trigger pulled: the key is let go";
+        TextOutW(dc, 4, 4, text, static_cast<int>(sizeof text / sizeof text[0]) - 1);
+    } else {
+        Circle(dc, picture.centre, picture.onRadius, OnCircleColour, 2);
+    }
     const HBRUSH trailBrush = CreateSolidBrush(TrailColour);
     const HGDIOBJ oldTrailBrush = SelectObject(dc, trailBrush);
     const HGDIOBJ oldTrailPen = SelectObject(dc, GetStockObject(NULL_PEN));
@@ -50,7 +63,9 @@ void DrawTuningPicture(HDC dc, int size, const TuningPicture& picture, bool forw
     SelectObject(dc, oldTrailPen);
     SelectObject(dc, oldTrailBrush);
     DeleteObject(trailBrush);
-    const HBRUSH dot = CreateSolidBrush(keyHeld ? StickHeldColour : StickColour);
+    const HBRUSH dot = CreateSolidBrush(keyHeld     ? StickHeldColour
+                                        : innerHeld ? InnerRingColour
+                                                    : StickColour);
     const HGDIOBJ oldBrush = SelectObject(dc, dot);
     const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
     Ellipse(dc, picture.dotX - 5, picture.dotY - 5, picture.dotX + 6, picture.dotY + 6);
@@ -60,7 +75,7 @@ void DrawTuningPicture(HDC dc, int size, const TuningPicture& picture, bool forw
 }
 
 bool WriteTuningSnapshot(const std::wstring& path, int size, const TuningPicture& picture,
-                         bool forwardOnly, bool keyHeld) {
+                         bool forwardOnly, bool keyHeld, bool innerHeld) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = size;
@@ -77,7 +92,7 @@ bool WriteTuningSnapshot(const std::wstring& path, int size, const TuningPicture
         return false;
     }
     const HGDIOBJ old = SelectObject(dc, bitmap);
-    DrawTuningPicture(dc, size, picture, forwardOnly, keyHeld);
+    DrawTuningPicture(dc, size, picture, forwardOnly, keyHeld, {}, 0, innerHeld);
     GdiFlush();
     const DWORD stride = (static_cast<DWORD>(size) * 3 + 3) & ~3u;
     const DWORD imageBytes = stride * static_cast<DWORD>(size);

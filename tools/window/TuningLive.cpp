@@ -29,7 +29,26 @@ int GripPixels() {
 }
 
 TuningPicture LayOutNow() {
-    return LayOutTuningPicture(Scaled(PictureSize), ThresholdOn, ThresholdOff, StickX, StickY);
+    TuningPicture picture =
+        LayOutTuningPicture(Scaled(PictureSize), ThresholdOn, ThresholdOff, StickX, StickY);
+    // Drawn while chosen, even where the module would not use it, so that it can be put right.
+    if (Tuned.innerRing)
+        AddInnerRing(picture, Scaled(PictureSize), InnerOn, InnerOff);
+    return picture;
+}
+
+// The keys' states under the picture.
+std::wstring KeyStateWords() {
+    std::wstring words = Held ? L"Key down (the dot is green)" : L"Key up";
+    if (Tuned.innerRing && !InnerRing)
+        words += L"; no inner ring: its \"on\" circle lies beyond the \"off\" circle, its "
+                 L"\"off\" beyond its \"on\", or its key is the Key";
+    else if (Tuned.innerRing)
+        words +=
+            L"; " + Wide(KeyLabel(InnerKey)) + (InnerHeld ? L" down (the dot is purple)" : L" up");
+    if (Paused)
+        words += L"; let go: " + Wide(TriggerLabel(PauseWhileTrigger)) + L" is pulled";
+    return words;
 }
 
 // What the picture shows this turn: the stick as the acting copy read it inside the game,
@@ -48,6 +67,8 @@ void Tick() {
         StickX = turn.x;
         StickY = turn.y;
         Held = turn.keyHeld;
+        InnerHeld = turn.innerHeld;
+        Paused = turn.paused;
         source =
             L"The stick as StickShift reads it inside " + Wide(target->program) +
             (turn.stickCounts
@@ -57,17 +78,26 @@ void Tick() {
     } else {
         XINPUT_STATE reading = {};
         const DecisionSettings settings = DecisionSettingsNow();
-        HeldKeyEvent event;
+        const XINPUT_GAMEPAD& pad = reading.Gamepad;
+        HeldKeyEvent event, innerEvent;
         if (ReadsControllerThisTurn(OwnState, GetTickCount64()) &&
-            ReadSystemController(ControllerIndex, &reading) == ERROR_SUCCESS)
-            event = DecideOnReading(OwnState, OwnHeld, reading.Gamepad.sThumbLX,
-                                    reading.Gamepad.sThumbLY, settings, true);
-        else
+            ReadSystemController(ControllerIndex, &reading) == ERROR_SUCCESS) {
+            event = DecideOnReading(OwnState, OwnHeld, pad.sThumbLX, pad.sThumbLY, settings, true,
+                                    pad.bLeftTrigger, pad.bRightTrigger);
+            innerEvent = DecideInnerOnReading(OwnState, OwnInnerHeld, pad.sThumbLX, pad.sThumbLY,
+                                              settings, true);
+        } else {
             event = DecideWithoutReading(OwnState, OwnHeld, settings, true);
+            innerEvent = DecideInnerWithoutReading(OwnState, OwnInnerHeld, true);
+        }
         if (event != NoKeyEvent) {
             OwnHeld = event == KeyPress;
             KeyEventWentThrough(OwnState, event);
         }
+        if (innerEvent != NoKeyEvent)
+            OwnInnerHeld = innerEvent == KeyPress;
+        InnerHeld = OwnInnerHeld;
+        Paused = OwnState.paused;
         StickX = reading.Gamepad.sThumbLX;
         StickY = reading.Gamepad.sThumbLY;
         Held = OwnHeld;
@@ -80,7 +110,7 @@ void Tick() {
                 L"\r\nClick into " + Wide(target->program) + L" to see it as StickShift does.";
     }
     SetText(TuneSource, source);
-    SetText(KeyState, Held ? L"Key down (the dot is green)" : L"Key up");
+    SetText(KeyState, KeyStateWords());
     if (SquaredDeflection(StickX, StickY) >
         SquaredDeflection(LargestPush.first, LargestPush.second))
         LargestPush = {StickX, StickY};
@@ -108,7 +138,8 @@ LRESULT CALLBACK PictureProcedure(HWND picture, UINT message, WPARAM wParam, LPA
             trail.push_back({x, y});
         }
         DrawTuningPicture(aside, size, layout, ForwardOnly, Held, trail,
-                          PushRadius(layout, LargestPush.first, LargestPush.second));
+                          PushRadius(layout, LargestPush.first, LargestPush.second), InnerHeld,
+                          Paused);
         BitBlt(dc, 0, 0, size, size, aside, 0, 0, SRCCOPY);
         SelectObject(aside, old);
         DeleteObject(bitmap);
@@ -135,7 +166,10 @@ LRESULT CALLBACK PictureProcedure(HWND picture, UINT message, WPARAM wParam, LPA
         return 0;
     case WM_MOUSEMOVE:
         if (Dragging != NoCircle) {
-            (Dragging == OnCircle ? Tuned.onPct : Tuned.offPct) =
+            (Dragging == OnCircle        ? Tuned.onPct
+             : Dragging == OffCircle     ? Tuned.offPct
+             : Dragging == InnerOnCircle ? Tuned.innerOnPct
+                                         : Tuned.innerOffPct) =
                 PercentAtPixel(LayOutNow(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
             SettingsChanged();
         }

@@ -21,8 +21,10 @@
 
 namespace Tuning {
 
-// The Key list's entries: each a HoldableKeyAt index, or -1 for the heading.
-std::vector<int> KeyListEntries;
+// The Key and Inner key lists' entries: each a HoldableKeyAt index, -1 for the heading, and
+// NoKeyEntry for "none".
+constexpr int NoKeyEntry = -2;
+std::vector<int> KeyListEntries, InnerKeyListEntries;
 
 std::vector<TuneTarget> Targets;
 int Chosen = -1;
@@ -37,11 +39,11 @@ bool ReadFileExisted = false;
 
 // The window's own reading of the controller, decided with the module's code.
 WatchState OwnState;
-bool OwnHeld = false;
+bool OwnHeld = false, OwnInnerHeld = false;
 
 // What the picture shows.
 SHORT StickX = 0, StickY = 0;
-bool Held = false;
+bool Held = false, InnerHeld = false, Paused = false;
 std::deque<std::pair<SHORT, SHORT>> Trail;
 PictureCircle Dragging = NoCircle;
 int Ticks = 0;
@@ -60,7 +62,12 @@ TunedSettings TunedNow() {
             Mode,
             static_cast<std::int32_t>(ControllerIndex) + 1,
             OnlyWhenFocused,
-            ForwardOnly};
+            ForwardOnly,
+            InnerRing,
+            InnerKey,
+            PercentFromStickUnits(InnerOn),
+            PercentFromStickUnits(InnerOff),
+            PauseWhileTrigger};
 }
 
 void UseTuned(const TunedSettings& settings) {
@@ -71,6 +78,56 @@ void UseTuned(const TunedSettings& settings) {
     ControllerIndex = static_cast<unsigned long>(settings.controller - 1);
     OnlyWhenFocused = settings.onlyWhenFocused;
     ForwardOnly = settings.forwardOnly;
+    InnerKey = settings.innerKey;
+    InnerOn = PercentToStickUnits(settings.innerOnPct);
+    InnerOff = PercentToStickUnits(settings.innerOffPct);
+    InnerRing = settings.innerRing && InnerRingUseFor(InnerKey, HeldKey, InnerOn, InnerOff,
+                                                      ThresholdOff) == InnerRingUsed;
+    PauseWhileTrigger = settings.pause;
+}
+
+// A list of every key, keyboard keys first, then the controller's buttons under a heading of
+// their own; "none" first where `none` names it.
+void FillKeyList(int id, std::vector<int>& entries, const wchar_t* none) {
+    if (none != nullptr) {
+        entries.push_back(NoKeyEntry);
+        SendMessageW(Control(id), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(none));
+    }
+    HoldableKey key;
+    for (const bool padButtons : {false, true}) {
+        if (padButtons) {
+            entries.push_back(-1);
+            SendMessageW(Control(id), CB_ADDSTRING, 0,
+                         reinterpret_cast<LPARAM>(L"Controller buttons (no-loader form only):"));
+        }
+        for (std::size_t index = 0; HoldableKeyAt(index, key); ++index) {
+            if ((key.padButton != 0) != padButtons)
+                continue;
+            entries.push_back(static_cast<int>(index));
+            SendMessageW(Control(id), CB_ADDSTRING, 0,
+                         reinterpret_cast<LPARAM>(
+                             Wide(std::string(padButtons ? "    " : "") + KeyLabel(key)).c_str()));
+        }
+    }
+}
+
+// Shows `shown` chosen in a key list; "none" for no key.
+void SelectKey(int id, const std::vector<int>& entries, const HoldableKey* shown) {
+    HoldableKey key;
+    for (std::size_t entry = 0; entry < entries.size(); ++entry)
+        if (shown == nullptr ? entries[entry] == NoKeyEntry
+                             : entries[entry] >= 0 &&
+                                   HoldableKeyAt(static_cast<std::size_t>(entries[entry]), key) &&
+                                   std::string(key.name) == shown->name)
+            SendMessageW(Control(id), CB_SETCURSEL, entry, 0);
+}
+
+// The entry picked in a key list: a key's HoldableKeyAt index, -1 for the heading, NoKeyEntry.
+int PickedKeyEntry(int id, const std::vector<int>& entries) {
+    const int entry = Selected(id);
+    return entry >= 0 && entry < static_cast<int>(entries.size())
+               ? entries[static_cast<std::size_t>(entry)]
+               : -1;
 }
 
 void ShowSettings() {
@@ -83,12 +140,9 @@ void ShowSettings() {
         SetScrollPos(Control(circle.bar), SB_CTL, std::clamp(circle.percent, 0, 100), TRUE);
         SetText(circle.value, std::to_wstring(circle.percent) + L" %");
     }
-    HoldableKey key;
-    for (std::size_t entry = 0; entry < KeyListEntries.size(); ++entry)
-        if (KeyListEntries[entry] >= 0 &&
-            HoldableKeyAt(static_cast<std::size_t>(KeyListEntries[entry]), key) &&
-            std::string(key.name) == Tuned.key.name)
-            SendMessageW(Control(KeyChoice), CB_SETCURSEL, entry, 0);
+    SelectKey(KeyChoice, KeyListEntries, &Tuned.key);
+    SelectKey(InnerKeyChoice, InnerKeyListEntries, Tuned.innerRing ? &Tuned.innerKey : nullptr);
+    SendMessageW(Control(PauseChoice), CB_SETCURSEL, Tuned.pause, 0);
     SendMessageW(Control(ModeChoice), CB_SETCURSEL, Tuned.mode, 0);
     SendMessageW(Control(ControllerChoice), CB_SETCURSEL, Tuned.controller - 1, 0);
     CheckDlgButton(Window, FocusCheck, Tuned.onlyWhenFocused ? BST_CHECKED : BST_UNCHECKED);
@@ -135,36 +189,29 @@ void CreateTuningPanel(int x) {
     AddControl(L"BUTTON", L"On &here", WS_TABSTOP | BS_PUSHBUTTON, OnHereButton, x, 496, 90, 26);
     AddControl(L"STATIC", L"&Key:", SS_LEFT, KeyLabelId, x + 104, 502, 36, 20);
     AddControl(L"COMBOBOX", L"", list, KeyChoice, x + 144, 498, 192, 300);
-    AddControl(L"STATIC", L"&Mode:", SS_LEFT, ModeLabel, x, 534, 40, 20);
-    AddControl(L"COMBOBOX", L"", list, ModeChoice, x + 44, 530, 90, 100);
-    AddControl(L"STATIC", L"&Controller:", SS_LEFT, ControllerLabel, x + 150, 534, 70, 20);
-    AddControl(L"COMBOBOX", L"", list, ControllerChoice, x + 224, 530, 52, 120);
+    AddControl(L"STATIC", L"&Inner key:", SS_LEFT, InnerKeyLabel, x, 534, 64, 20);
+    AddControl(L"COMBOBOX", L"", list, InnerKeyChoice, x + 68, 530, 130, 300);
+    AddControl(L"STATIC", L"Pa&use:", SS_LEFT, PauseLabel, x + 210, 534, 40, 20);
+    AddControl(L"COMBOBOX", L"", list, PauseChoice, x + 254, 530, 82, 120);
+    AddControl(L"STATIC", L"&Mode:", SS_LEFT, ModeLabel, x, 564, 40, 20);
+    AddControl(L"COMBOBOX", L"", list, ModeChoice, x + 44, 560, 90, 100);
+    AddControl(L"STATIC", L"&Controller:", SS_LEFT, ControllerLabel, x + 150, 564, 70, 20);
+    AddControl(L"COMBOBOX", L"", list, ControllerChoice, x + 224, 560, 52, 120);
     AddControl(L"BUTTON", L"Only while the game has the &focus", WS_TABSTOP | BS_AUTOCHECKBOX,
-               FocusCheck, x, 560, 336, 20);
+               FocusCheck, x, 590, 336, 20);
     AddControl(L"BUTTON", L"Only a push for&ward (within 60 degrees)", WS_TABSTOP | BS_AUTOCHECKBOX,
-               ForwardCheck, x, 582, 336, 20);
-    AddControl(L"BUTTON", L"&Save", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, SaveButton, x, 606,
+               ForwardCheck, x, 612, 336, 20);
+    AddControl(L"BUTTON", L"&Save", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, SaveButton, x, 636,
                90, 24);
-    AddControl(L"BUTTON", L"&Revert", WS_TABSTOP | BS_PUSHBUTTON, RevertButton, x, 634, 90, 24);
-    AddControl(L"BUTTON", L"&Defaults", WS_TABSTOP | BS_PUSHBUTTON, DefaultsButton, x, 662, 90, 24);
-    AddControl(L"STATIC", L"", SS_LEFT, TuneStatus, x + 100, 606, 236, 80);
-    // Keyboard keys first, then the controller's buttons under a heading of their own.
-    HoldableKey key;
-    for (const bool padButtons : {false, true}) {
-        if (padButtons) {
-            KeyListEntries.push_back(-1);
-            SendMessageW(Control(KeyChoice), CB_ADDSTRING, 0,
-                         reinterpret_cast<LPARAM>(L"Controller buttons (no-loader form only):"));
-        }
-        for (std::size_t index = 0; HoldableKeyAt(index, key); ++index) {
-            if ((key.padButton != 0) != padButtons)
-                continue;
-            KeyListEntries.push_back(static_cast<int>(index));
-            SendMessageW(Control(KeyChoice), CB_ADDSTRING, 0,
-                         reinterpret_cast<LPARAM>(
-                             Wide(std::string(padButtons ? "    " : "") + KeyLabel(key)).c_str()));
-        }
-    }
+    AddControl(L"BUTTON", L"&Revert", WS_TABSTOP | BS_PUSHBUTTON, RevertButton, x, 664, 90, 24);
+    AddControl(L"BUTTON", L"&Defaults", WS_TABSTOP | BS_PUSHBUTTON, DefaultsButton, x, 692, 90, 24);
+    AddControl(L"STATIC", L"", SS_LEFT, TuneStatus, x + 100, 636, 236, 80);
+    FillKeyList(KeyChoice, KeyListEntries, nullptr);
+    FillKeyList(InnerKeyChoice, InnerKeyListEntries, L"none");
+    // The trigger whose pull lets go of the key: its name in the file.
+    for (const PauseTrigger trigger : {PauseNever, PauseLeft, PauseRight, PauseBoth})
+        SendMessageW(Control(PauseChoice), CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(Wide(PauseTriggerName(trigger)).c_str()));
     for (const KeyMode mode : {HoldMode, TapMode, ToggleMode})
         SendMessageW(Control(ModeChoice), CB_ADDSTRING, 0,
                      reinterpret_cast<LPARAM>(Wide(KeyModeName(mode)).c_str()));
@@ -191,13 +238,28 @@ bool TuningCommand(WORD id, WORD code) {
         return true;
     case KeyChoice:
         if (picked) {
-            const int entry = Selected(KeyChoice);
-            const int index = entry >= 0 && entry < static_cast<int>(KeyListEntries.size())
-                                  ? KeyListEntries[static_cast<std::size_t>(entry)]
-                                  : -1;
+            const int index = PickedKeyEntry(KeyChoice, KeyListEntries);
             if (index >= 0)
                 HoldableKeyAt(static_cast<std::size_t>(index), Tuned.key);
             SettingsChanged(); // the heading chosen: the key shown again
+        }
+        return true;
+    case InnerKeyChoice:
+        if (picked) {
+            const int index = PickedKeyEntry(InnerKeyChoice, InnerKeyListEntries);
+            if (index == NoKeyEntry)
+                Tuned.innerRing = false;
+            if (index >= 0) {
+                HoldableKeyAt(static_cast<std::size_t>(index), Tuned.innerKey);
+                Tuned.innerRing = true;
+            }
+            SettingsChanged();
+        }
+        return true;
+    case PauseChoice:
+        if (picked && Selected(PauseChoice) >= 0) {
+            Tuned.pause = static_cast<PauseTrigger>(Selected(PauseChoice));
+            SettingsChanged();
         }
         return true;
     case ModeChoice:
@@ -210,7 +272,7 @@ bool TuningCommand(WORD id, WORD code) {
         if (picked && Selected(ControllerChoice) >= 0) {
             Tuned.controller = Selected(ControllerChoice) + 1;
             OwnState = WatchState();
-            OwnHeld = false;
+            OwnHeld = OwnInnerHeld = false;
             SettingsChanged();
         }
         return true;

@@ -33,6 +33,10 @@ enum TuningControlId {
     TuneStatus,
     RevertButton,
     DefaultsButton,
+    InnerKeyLabel,
+    InnerKeyChoice,
+    PauseLabel,
+    PauseChoice,
 };
 
 // Makes the panel's controls, at `left` in 96-dpi units, and starts its timer.

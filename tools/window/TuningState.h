@@ -49,11 +49,11 @@ extern bool ReadFileExisted;
 
 // The window's own reading of the controller, decided with the module's code.
 extern WatchState OwnState;
-extern bool OwnHeld;
+extern bool OwnHeld, OwnInnerHeld;
 
 // What the picture shows.
 extern SHORT StickX, StickY;
-extern bool Held;
+extern bool Held, InnerHeld, Paused;
 extern std::deque<std::pair<SHORT, SHORT>> Trail;
 extern PictureCircle Dragging;
 extern int Ticks;

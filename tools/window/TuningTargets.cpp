@@ -58,7 +58,7 @@ std::wstring ReadChosenSettings() {
     ReadFileExisted = FileFacts(path, ReadFacts);
     LargestPush = {0, 0};
     OwnState = WatchState();
-    OwnHeld = false;
+    OwnHeld = OwnInnerHeld = false;
     ShowSettings();
     InvalidateRect(Control(TunePicture), nullptr, FALSE);
     EnableWindow(Control(SaveButton), target != nullptr);
