@@ -5,15 +5,17 @@
 
 #include "noloader/SystemXInput.h"
 #include "shared/ProcessRecord.h"
+#include "watcher/StickWatcher.h"
 
 extern "C" {
 
 // What the game reads: the controller as Windows' library gave it, with the button that a pad
 // key holds down, if any, from whichever copy acts.
 DWORD WINAPI PassXInputGetState(DWORD userIndex, XINPUT_STATE* state) {
-    return AddHeldPadButton(
-        userIndex, state,
-        CallSystemXInput<decltype(&PassXInputGetState)>(GetStateFunction, userIndex, state));
+    return AddHeldPadButton(userIndex, state,
+                            DecideOnGamesRead(userIndex, state,
+                                              CallSystemXInput<decltype(&PassXInputGetState)>(
+                                                  GetStateFunction, userIndex, state)));
 }
 
 DWORD WINAPI PassXInputSetState(DWORD userIndex, XINPUT_VIBRATION* vibration) {
@@ -63,9 +65,10 @@ DWORD WINAPI PassXInputGetAudioDeviceIds(DWORD userIndex, LPWSTR render, UINT* r
 DWORD WINAPI PassXInputGetStateEx(DWORD userIndex, XINPUT_STATE* state) {
     if (SystemXInput(GetStateExFunction) == nullptr)
         return PassXInputGetState(userIndex, state);
-    return AddHeldPadButton(
-        userIndex, state,
-        CallSystemXInput<decltype(&PassXInputGetStateEx)>(GetStateExFunction, userIndex, state));
+    return AddHeldPadButton(userIndex, state,
+                            DecideOnGamesRead(userIndex, state,
+                                              CallSystemXInput<decltype(&PassXInputGetStateEx)>(
+                                                  GetStateExFunction, userIndex, state)));
 }
 
 DWORD WINAPI PassXInputWaitForGuideButton(DWORD userIndex, DWORD flags, void* overlapped) {

@@ -77,15 +77,31 @@ bool XInputDisabledInProcess() {
     return SharedFlags->xinputDisabled != 0;
 }
 
-void HoldPadButton(DWORD userIndex, std::uint16_t button) {
-    ProcessRecord& record = *ThisProcessRecord;
-    InterlockedExchange(&record.padController, static_cast<LONG>(userIndex));
-    // The game's XInputEnable may count a change meanwhile, from another thread.
-    LONG64 before, after;
-    do {
-        before = InterlockedCompareExchange64(&record.padButtonState, 0, 0);
-        after = ((before >> 16) + 1) << 16 | button;
-    } while (InterlockedCompareExchange64(&record.padButtonState, after, before) != before);
+void SetPadController(DWORD userIndex) {
+    InterlockedExchange(&ThisProcessRecord->padController, static_cast<LONG>(userIndex));
+}
+
+LONG64 PadButtonStateNow() {
+    return InterlockedCompareExchange64(&ThisProcessRecord->padButtonState, 0, 0);
+}
+
+bool ReplacePadButtons(LONG64 before, std::uint16_t buttons) {
+    const LONG64 after = ((before >> 16) + 1) << 16 | buttons;
+    return InterlockedCompareExchange64(&ThisProcessRecord->padButtonState, after, before) ==
+           before;
+}
+
+void ChangePadButtons(DWORD userIndex, std::uint16_t set, std::uint16_t clear) {
+    SetPadController(userIndex);
+    // The game's XInputEnable, or its own read, may count a change meanwhile, from another
+    // thread.
+    for (;;) {
+        const LONG64 before = PadButtonStateNow();
+        const auto buttons =
+            static_cast<std::uint16_t>((static_cast<std::uint16_t>(before) & ~clear) | set);
+        if (buttons == static_cast<std::uint16_t>(before) || ReplacePadButtons(before, buttons))
+            return;
+    }
 }
 
 DWORD AddHeldPadButton(DWORD userIndex, XINPUT_STATE* state, DWORD result) {

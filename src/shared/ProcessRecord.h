@@ -114,9 +114,15 @@ bool OpenProcessRecordAndClaim();
 void RecordXInputEnable(BOOL enable);
 bool XInputDisabledInProcess();
 
-// Holds controller button `button` down in what the game reads from controller `userIndex`, or
-// lets go with 0, counting the change.
-void HoldPadButton(DWORD userIndex, std::uint16_t button);
+// Holds the controller buttons `set` down and lets go of `clear` in what the game reads from
+// controller `userIndex`, counting the change; nothing where the buttons stay as they are.
+void ChangePadButtons(DWORD userIndex, std::uint16_t set, std::uint16_t clear);
+// The buttons held, with the count of changes above them, as one word; and that word replaced
+// by `buttons` with the count one up, by one compare-and-exchange: false, changing nothing,
+// where another change came first. For the game's own read, which never waits.
+LONG64 PadButtonStateNow();
+bool ReplacePadButtons(LONG64 before, std::uint16_t buttons);
+void SetPadController(DWORD userIndex);
 
 // Adds to a reading of controller `userIndex` that XInput answered with `result` the count of
 // changes, to the packet number, so that a game that skips a reading whose packet number it has

@@ -116,6 +116,11 @@ HeldKeyEvent DecideOnReading(WatchState& state, bool keyHeld, std::int16_t x, st
     return DecideTap(state, keyHeld, settings.mode, !stickCounts || paused);
 }
 
+HeldKeyEvent DecideHoldOnReading(bool keyHeld, std::int16_t x, std::int16_t y,
+                                 const DecisionSettings& settings) {
+    return DecideHold(keyHeld, PlaceStick(x, y, settings), true);
+}
+
 HeldKeyEvent DecideInnerOnReading(WatchState& state, bool innerHeld, std::int16_t x, std::int16_t y,
                                   const DecisionSettings& settings, bool stickCounts) {
     const std::int64_t deflection = SquaredDeflection(x, y);

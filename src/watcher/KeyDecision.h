@@ -97,6 +97,14 @@ HeldKeyEvent DecideOnReading(WatchState& state, bool keyHeld, std::int16_t x, st
                              const DecisionSettings& settings, bool stickCounts,
                              std::uint8_t leftTrigger = 0, std::uint8_t rightTrigger = 0);
 
+// Whether a trigger that `pause` names reads as pulled.
+bool TriggerPauses(PauseTrigger pause, std::uint8_t leftTrigger, std::uint8_t rightTrigger);
+
+// Hold, on one reading that counts, from whether the key is held alone: for the game's own read,
+// which keeps no state of its own.
+HeldKeyEvent DecideHoldOnReading(bool keyHeld, std::int16_t x, std::int16_t y,
+                                 const DecisionSettings& settings);
+
 // The inner key after the same reading: held while the push is beyond the inner ring and not
 // out by the outer one, whatever the outer key does; let go while the stick does not count.
 HeldKeyEvent DecideInnerOnReading(WatchState& state, bool innerHeld, std::int16_t x, std::int16_t y,

@@ -17,11 +17,11 @@ namespace {
 // between the two steps leaves the mark down and detach sends the release it missed. An event
 // the system refuses (SendInput inserts nothing) changes nothing: the next poll tries again. A
 // controller button is held in what the game reads through the no-loader form, never sent as a
-// keyboard event. `down` is the key as it went down: every release lets go of that one,
-// whatever the settings say by then; written before the mark goes down.
+// keyboard event: whether it is held is read there, where the game's own read may change it.
+// `down` is the key as it went down, or the one the settings name while none is: every release
+// lets go of that one, whatever the settings say by then; written before the mark goes down.
 struct KeySlot {
     std::atomic<bool> keyboardHeld{false};
-    std::atomic<bool> padHeld{false};
     HoldableKey down = LeftShift;
 };
 KeySlot Outer, Inner;
@@ -38,22 +38,16 @@ bool SendKeyEvent(const HoldableKey& key, bool release) {
 }
 
 bool Held(const KeySlot& slot) {
-    return slot.keyboardHeld || slot.padHeld;
-}
-
-// Both keys' buttons, in one word for the game's readings.
-void HoldPadButtons() {
-    HoldPadButton(KeyDownController,
-                  static_cast<std::uint16_t>((Outer.padHeld ? Outer.down.padButton : 0) |
-                                             (Inner.padHeld ? Inner.down.padButton : 0)));
+    return slot.keyboardHeld ||
+           (slot.down.padButton != 0 &&
+            (static_cast<std::uint16_t>(PadButtonStateNow()) & slot.down.padButton) != 0);
 }
 
 bool PressKey(KeySlot& slot, const HoldableKey& key) {
     slot.down = key;
     KeyDownController = ControllerIndex;
     if (key.padButton != 0) {
-        slot.padHeld = true;
-        HoldPadButtons();
+        ChangePadButtons(KeyDownController, key.padButton, 0);
         return true;
     }
     slot.keyboardHeld = true;
@@ -64,15 +58,44 @@ bool PressKey(KeySlot& slot, const HoldableKey& key) {
 }
 
 bool ReleaseKey(KeySlot& slot) {
-    if (slot.padHeld) {
-        slot.padHeld = false;
-        HoldPadButtons();
+    if (slot.down.padButton != 0) {
+        ChangePadButtons(KeyDownController, 0, slot.down.padButton);
         return true;
     }
     if (!SendKeyEvent(slot.down, true))
         return false;
     slot.keyboardHeld = false;
     return true;
+}
+
+// What the game's own read decides a controller button with, published by the watcher: the
+// version is odd while it is written, so that a read that meets it then decides nothing and
+// never waits. No button: the read decides nothing.
+struct GamesReadDecision {
+    DecisionSettings settings;
+    DWORD controller;
+    std::uint16_t button;
+    bool onlyWhenFocused;
+};
+GamesReadDecision ReadDecision;
+std::atomic<unsigned> ReadDecisionVersion{0};
+
+// Where no key is down, the keys the settings name now; and what the game's read decides with.
+void FollowSettings(const DecisionSettings& settings) {
+    if (!Outer.keyboardHeld)
+        Outer.down = HeldKey;
+    if (!Inner.keyboardHeld)
+        Inner.down = InnerRing ? InnerKey : HoldableKey{};
+    KeyDownController = ControllerIndex;
+    SetPadController(ControllerIndex);
+    const unsigned version = ReadDecisionVersion.load(std::memory_order_relaxed);
+    ReadDecisionVersion.store(version + 1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    // Hold only: a tap's length is counted in the watcher's turns.
+    ReadDecision = {settings, ControllerIndex,
+                    static_cast<std::uint16_t>(Mode == HoldMode ? HeldKey.padButton : 0),
+                    OnlyWhenFocused};
+    ReadDecisionVersion.store(version + 2, std::memory_order_release);
 }
 
 bool KeyChanged(const KeySlot& slot, const HoldableKey& now) {
@@ -212,6 +235,7 @@ LONG ApplySavedSettings(DecisionSettings& settings, ULONGLONG& firstTry) {
 
 unsigned WINAPI StickWatcher(void*) {
     DecisionSettings settings = DecisionSettingsNow();
+    FollowSettings(settings);
     WatchState state;
     ProcessRecord& record = *ThisProcessRecord;
     LONG savesHandled = record.savesApplied; // attach read those asked until then
@@ -222,6 +246,7 @@ unsigned WINAPI StickWatcher(void*) {
         const LONG outcome =
             savesAsked != savesHandled ? ApplySavedSettings(settings, firstTry) : SaveNotYet;
         if (outcome == 0) {
+            FollowSettings(settings);
             PublishSettingsInUse();
             InterlockedExchange(&record.savesApplied, savesAsked);
         } else if (outcome != SaveNotYet) {
@@ -263,7 +288,8 @@ unsigned WINAPI StickWatcher(void*) {
             KeyEventWentThrough(state, event,
                                 event == KeyRelease && Outer.down.padButton == 0 &&
                                     ForegroundMayRefuseInput());
-        } else if (state.releaseOwed && event == NoKeyEvent && !Held(Outer)) {
+        } else if (state.releaseOwed && event == NoKeyEvent && !Held(Outer) &&
+                   Outer.down.padButton == 0) {
             const bool refuses = ForegroundMayRefuseInput();
             if (OwedReleaseThisTurn(
                     state, refuses,
@@ -278,6 +304,33 @@ unsigned WINAPI StickWatcher(void*) {
     }
     // A held key is released by detach, on the unloading thread.
     return 0;
+}
+
+DWORD DecideOnGamesRead(DWORD userIndex, const XINPUT_STATE* reading, DWORD result) {
+    if (result != ERROR_SUCCESS || reading == nullptr || !Running)
+        return result;
+    const unsigned version = ReadDecisionVersion.load(std::memory_order_acquire);
+    const GamesReadDecision decision = ReadDecision;
+    std::atomic_thread_fence(std::memory_order_acquire);
+    if ((version & 1) != 0 || version != ReadDecisionVersion.load(std::memory_order_relaxed) ||
+        decision.button == 0 || userIndex != decision.controller)
+        return result;
+    const XINPUT_GAMEPAD& pad = reading->Gamepad;
+    if (XInputDisabledInProcess() ||
+        TriggerPauses(decision.settings.pause, pad.bLeftTrigger, pad.bRightTrigger) ||
+        (decision.onlyWhenFocused && !GameHasForeground()))
+        return result;
+    const LONG64 before = PadButtonStateNow();
+    const auto buttons = static_cast<std::uint16_t>(before);
+    const HeldKeyEvent event = DecideHoldOnReading((buttons & decision.button) != 0, pad.sThumbLX,
+                                                   pad.sThumbLY, decision.settings);
+    // One try: where the watcher, or another of the game's threads, changed the buttons
+    // meanwhile, its decision stands.
+    if (event != NoKeyEvent)
+        ReplacePadButtons(before, static_cast<std::uint16_t>(event == KeyPress
+                                                                 ? buttons | decision.button
+                                                                 : buttons & ~decision.button));
+    return result;
 }
 
 void ReleaseKeyIfHeld() {

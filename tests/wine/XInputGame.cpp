@@ -11,6 +11,8 @@
 //   old-record    before loading XInput, make the record of an older StickShift that acts here
 //   free          halfway, free the library, say whether it is still loaded and, 20 readings
 //                 later, whether Left Shift is down; read no more
+//   tight         read without a pause, for READS x 10 ms, and say how many readings came
+//                 between the first one beyond 50 % and the first with the left stick's click
 
 #include <windows.h>
 #include <xinput.h>
@@ -20,7 +22,7 @@
 #include <cstring>
 
 int main(int argc, char** argv) {
-    bool ex = false, enableToggle = false, oldRecord = false, freeHalfway = false;
+    bool ex = false, enableToggle = false, oldRecord = false, freeHalfway = false, tight = false;
     for (int i = 2; i < argc; ++i) {
         if (std::strncmp(argv[i], "load:", 5) == 0 && LoadLibraryA(argv[i] + 5) == nullptr)
             return 2;
@@ -28,6 +30,7 @@ int main(int argc, char** argv) {
         enableToggle = enableToggle || std::strcmp(argv[i], "enable-toggle") == 0;
         oldRecord = oldRecord || std::strcmp(argv[i], "old-record") == 0;
         freeHalfway = freeHalfway || std::strcmp(argv[i], "free") == 0;
+        tight = tight || std::strcmp(argv[i], "tight") == 0;
     }
     if (argc < 2)
         return 2;
@@ -75,7 +78,9 @@ int main(int argc, char** argv) {
     WORD lastButtons = 0;
     int firstButtons = -1, disabledAt = -1;
     const int reads = std::atoi(argv[1]);
-    for (int read = 0; read < reads; ++read) {
+    const ULONGLONG until = GetTickCount64() + 10 * static_cast<ULONGLONG>(reads);
+    long beyond = -1, toClick = -1;
+    for (int read = 0; tight ? GetTickCount64() < until : read < reads; ++read) {
         if (freeHalfway && read == reads / 2) {
             char path[MAX_PATH];
             GetModuleFileNameA(library, path, MAX_PATH);
@@ -94,6 +99,14 @@ int main(int argc, char** argv) {
         }
         if (result == ERROR_SUCCESS && firstButtons < 0)
             firstButtons = state.Gamepad.wButtons;
+        const long long x = state.Gamepad.sThumbLX, y = state.Gamepad.sThumbLY;
+        if (tight && result == ERROR_SUCCESS && beyond < 0 && x * x + y * y > 16383LL * 16383)
+            beyond = read;
+        if (tight && beyond >= 0 && toClick < 0 &&
+            (state.Gamepad.wButtons & XINPUT_GAMEPAD_LEFT_THUMB) != 0)
+            toClick = read - beyond;
+        if (tight)
+            continue;
         if (enableToggle && enable != nullptr && disabledAt < 0 && firstButtons >= 0 &&
             state.Gamepad.wButtons != firstButtons) {
             enable(FALSE);
@@ -106,6 +119,8 @@ int main(int argc, char** argv) {
         }
         Sleep(10);
     }
+    if (tight)
+        std::printf("crossing to button: %ld readings\n", toClick);
     const XINPUT_GAMEPAD& pad = state.Gamepad;
     std::printf("result %lu packet %lu buttons %04x triggers %u %u left %d %d right %d %d\n",
                 result, state.dwPacketNumber, pad.wButtons, pad.bLeftTrigger, pad.bRightTrigger,
