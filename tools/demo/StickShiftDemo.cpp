@@ -36,13 +36,14 @@ struct Leg {
 
 struct PathPoint {
     SHORT x, y;
-    bool connected, held;
+    bool connected, held, innerHeld;
 };
 
 struct Mark {
     SHORT x, y;
     bool up;
     double seconds;
+    bool inner; // the inner ring's key
 };
 
 double DeflectionPercent(SHORT x, SHORT y) {
@@ -75,29 +76,39 @@ std::vector<Leg> Script(double onPercent, double offPercent) {
     const double on = onPercent > 100.0 ? 100.0 : onPercent;
     const double off = offPercent > 100.0 ? 100.0 : offPercent;
     const double band = (on + off) / 2.0;
-    return {
-        {"at rest", 600, 0, 90, 0, 90, true},
-        {"slow push forward past the \"on\" circle", 2000, 0, 90, 95, 90, true},
-        {"turn sideways", 1000, 95, 90, 95, 0, true},
-        {"ease back into the band between the circles", 500, 95, 0, band, 0, true},
-        {"hover in the band", 1200, band, 0, band, -45, true},
-        {"ease inside the \"off\" circle", 800, band, -45, off * 0.6, -45, true},
-        {"back to rest", 400, off * 0.6, -45, 0, -45, true},
-        {"push back and to the side", 1000, 0, -135, 90, -135, true},
-        {"hold", 300, 90, -135, 90, -135, true},
-        {"back to rest", 700, 90, -135, 0, -135, true},
-        {"push forward and to the side", 800, 0, 135, 90, 135, true},
-        {"controller unplugged: a held key goes up after half a second", 700, 90, 135, 90, 200,
-         false},
-        {"stick let go, still unplugged", 500, 90, 200, 0, 200, false},
-        {"controller plugged back in, at rest", 1100, 0, 200, 0, 200, true},
-        {"push forward", 800, 0, 40, 90, 40, true},
-        {"hold", 400, 90, 40, 90, 40, true},
-    };
+    std::vector<Leg> legs = {{"at rest", 600, 0, 90, 0, 90, true}};
+    // Walk before the sprint: a light push between the rings, held, and back.
+    const double walk = (ThresholdPercent(InnerOn) + off) / 2.0;
+    if (InnerRing)
+        legs.insert(legs.end(),
+                    {{"a light push, between the rings: walk", 600, 0, 90, walk, 90, true},
+                     {"walk on", 800, walk, 90, walk, 60, true},
+                     {"back to rest", 400, walk, 60, 0, 60, true}});
+    legs.insert(legs.end(),
+                {
+                    {"slow push forward past the \"on\" circle", 2000, 0, 90, 95, 90, true},
+                    {"turn sideways", 1000, 95, 90, 95, 0, true},
+                    {"ease back into the band between the circles", 500, 95, 0, band, 0, true},
+                    {"hover in the band", 1200, band, 0, band, -45, true},
+                    {"ease inside the \"off\" circle", 800, band, -45, off * 0.6, -45, true},
+                    {"back to rest", 400, off * 0.6, -45, 0, -45, true},
+                    {"push back and to the side", 1000, 0, -135, 90, -135, true},
+                    {"hold", 300, 90, -135, 90, -135, true},
+                    {"back to rest", 700, 90, -135, 0, -135, true},
+                    {"push forward and to the side", 800, 0, 135, 90, 135, true},
+                    {"controller unplugged: a held key goes up after half a second", 700, 90, 135,
+                     90, 200, false},
+                    {"stick let go, still unplugged", 500, 90, 200, 0, 200, false},
+                    {"controller plugged back in, at rest", 1100, 0, 200, 0, 200, true},
+                    {"push forward", 800, 0, 40, 90, 40, true},
+                    {"hold", 400, 90, 40, 90, 40, true},
+                });
+    return legs;
 }
 
-void PrintEvent(bool up, const char* how, double seconds, SHORT x, SHORT y) {
-    std::printf("%7.2f s   >>> %s %-4s %s  (stick at %.1f %%)\n", seconds, KeyLabel(HeldKey),
+void PrintEvent(const HoldableKey& key, bool up, const char* how, double seconds, SHORT x,
+                SHORT y) {
+    std::printf("%7.2f s   >>> %s %-4s %s  (stick at %.1f %%)\n", seconds, KeyLabel(key),
                 up ? "UP" : "DOWN", how, DeflectionPercent(x, y));
 }
 
@@ -135,6 +146,17 @@ void WriteSvg(const char* path, const std::vector<PathPoint>& points,
                  "<circle cx=\"300\" cy=\"300\" r=\"%.1f\" fill=\"none\" stroke=\"#d62728\" "
                  "stroke-width=\"2\"/>\n",
                  KeyLabel(HeldKey), modeNote.c_str(), offRadius, onRadius);
+    if (InnerRing)
+        std::fprintf(svg,
+                     "<circle cx=\"300\" cy=\"300\" r=\"%.1f\" fill=\"none\" stroke=\"#9400aa\" "
+                     "stroke-width=\"1.5\" stroke-dasharray=\"6 4\"/>\n"
+                     "<circle cx=\"300\" cy=\"300\" r=\"%.1f\" fill=\"none\" stroke=\"#9400aa\" "
+                     "stroke-width=\"1.5\"/>\n"
+                     "<text x=\"300\" y=\"578\" text-anchor=\"middle\" fill=\"#9400aa\">inner ring "
+                     "%.1f %% / %.1f %%: %s between the rings (path purple)</text>\n",
+                     std::fabs(static_cast<double>(InnerOff)) / 32768.0 * 260.0,
+                     std::fabs(static_cast<double>(InnerOn)) / 32768.0 * 260.0,
+                     ThresholdPercent(InnerOn), ThresholdPercent(InnerOff), KeyLabel(InnerKey));
     // The forward cone: out within 60 degrees of forward (red), in beyond about 80 (blue).
     const double coneEdges[] = {Pi / 3, std::atan(std::sqrt(32.0))};
     for (int edge = 0; ForwardOnly && edge < 4; ++edge) {
@@ -152,10 +174,13 @@ void WriteSvg(const char* path, const std::vector<PathPoint>& points,
         const PathPoint& first = points[runStart + 1];
         size_t runEnd = runStart + 1;
         while (runEnd + 1 < points.size() && points[runEnd + 1].held == first.held &&
+               points[runEnd + 1].innerHeld == first.innerHeld &&
                points[runEnd + 1].connected == first.connected)
             ++runEnd;
         std::fprintf(svg, "<polyline fill=\"none\" stroke=\"%s\" stroke-width=\"3\"%s points=\"",
-                     first.held ? "#ff7f0e" : "#888",
+                     first.held        ? "#ff7f0e"
+                     : first.innerHeld ? "#9400aa"
+                                       : "#888",
                      first.connected ? "" : " stroke-dasharray=\"3 6\"");
         for (size_t i = runStart; i <= runEnd; ++i)
             std::fprintf(svg, "%.1f,%.1f ", PictureX(points[i].x), PictureY(points[i].y));
@@ -174,8 +199,12 @@ void WriteSvg(const char* path, const std::vector<PathPoint>& points,
             svg,
             "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"7\" fill=\"%s\" stroke=\"black\"/>\n"
             "<text x=\"%.1f\" y=\"%.1f\" font-size=\"12\" text-anchor=\"%s\">%s %.1fs</text>\n",
-            PictureX(mark.x), PictureY(mark.y), mark.up ? "#2ca02c" : "#ff7f0e", labelX, labelY,
-            std::cos(side) >= 0 ? "start" : "end", mark.up ? "up" : "down", mark.seconds);
+            PictureX(mark.x), PictureY(mark.y),
+            mark.up      ? "#2ca02c"
+            : mark.inner ? "#9400aa"
+                         : "#ff7f0e",
+            labelX, labelY, std::cos(side) >= 0 ? "start" : "end", mark.up ? "up" : "down",
+            mark.seconds);
     }
     std::fprintf(svg,
                  "<g font-size=\"13\">\n"
@@ -248,33 +277,38 @@ int main(int argc, char** argv) {
     std::printf("\"on\" circle %.1f %% (%ld stick units), \"off\" circle %.1f %% (%ld)\n\n",
                 ThresholdPercent(ThresholdOn), static_cast<long>(ThresholdOn),
                 ThresholdPercent(ThresholdOff), static_cast<long>(ThresholdOff));
+    if (InnerRing)
+        std::printf("inner ring: %s between %.1f %% and the \"off\" circle, up inside %.1f %%\n\n",
+                    KeyLabel(InnerKey), ThresholdPercent(InnerOn), ThresholdPercent(InnerOff));
     std::printf("   time    stick X  stick Y  deflection\n");
 
     std::vector<PathPoint> points;
     std::vector<Mark> marks;
     size_t eventsSeen = 0;
-    bool held = false;
+    bool held = false, innerHeld = false;
     const ULONGLONG start = Ticks();
 
-    auto mark = [&](bool up, const char* how, double seconds, SHORT x, SHORT y) {
-        PrintEvent(up, how, seconds, x, y);
-        marks.push_back({x, y, up, seconds});
-        held = !up;
+    auto mark = [&](bool up, const char* how, double seconds, SHORT x, SHORT y, bool inner) {
+        PrintEvent(inner ? InnerKey : HeldKey, up, how, seconds, x, y);
+        marks.push_back({x, y, up, seconds, inner});
+        (inner ? innerHeld : held) = !up;
     };
     auto reportNewEvents = [&](SHORT x, SHORT y) {
         const std::vector<KeyEvent> events = KeyEvents();
         for (; eventsSeen < events.size(); ++eventsSeen) {
             const KeyEvent& event = events[eventsSeen];
+            const bool inner =
+                InnerRing && InnerKey.padButton == 0 && event.vkCode == InnerKey.virtualKey;
             mark(event.up,
-                 event.vkCode == HeldKey.virtualKey && (event.flags & LLKHF_INJECTED)
+                 (inner || event.vkCode == HeldKey.virtualKey) && (event.flags & LLKHF_INJECTED)
                      ? "injected"
                      : "unexpected key!",
-                 Seconds(start, event.when), x, y);
+                 Seconds(start, event.when), x, y, inner);
         }
         XINPUT_STATE reading = {};
         if (padKey && readAsTheGame(ControllerIndex, &reading) == ERROR_SUCCESS &&
             ((reading.Gamepad.wButtons & HeldKey.padButton) != 0) == !held)
-            mark(held, "in what the game reads", SecondsSince(start), x, y);
+            mark(held, "in what the game reads", SecondsSince(start), x, y, false);
     };
 
     for (const Leg& leg : Script(ThresholdPercent(ThresholdOn), ThresholdPercent(ThresholdOff))) {
@@ -289,7 +323,7 @@ int main(int argc, char** argv) {
             PlaceLeftStick(x, y, leg.connected, static_cast<int>(ControllerIndex));
             Sleep(StepMs);
             reportNewEvents(x, y);
-            points.push_back({x, y, leg.connected, held});
+            points.push_back({x, y, leg.connected, held, innerHeld});
             if (step % PrintEverySteps == 0)
                 std::printf("%7.2f s   %7d  %7d  %6.1f %%%s%s\n", SecondsSince(start), x, y,
                             DeflectionPercent(x, y), held ? "   key held" : "",
@@ -311,7 +345,7 @@ int main(int argc, char** argv) {
         WaitForKeyEvents(eventsSeen + 1, 500);
         reportNewEvents(last.x, last.y);
     } else if (held) {
-        mark(true, "as the game ends", SecondsSince(start), last.x, last.y);
+        mark(true, "as the game ends", SecondsSince(start), last.x, last.y, false);
     }
 
     size_t presses = 0;
