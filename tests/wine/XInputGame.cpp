@@ -11,8 +11,10 @@
 //   old-record    before loading XInput, make the record of an older StickShift that acts here
 //   free          halfway, free the library, say whether it is still loaded and, 20 readings
 //                 later, whether Left Shift is down; read no more
-//   tight         read without a pause, for READS x 10 ms, and say how many readings came
-//                 between the first one beyond 50 % and the first with the left stick's click
+//   tight         once the StickShift copy acts (its record shows a turn), read without a
+//                 pause until the stick has been pushed beyond 50 % and come back to rest (at
+//                 most 10 s), and say how many readings came between the first one beyond 50 %
+//                 and the first with the left stick's click
 
 #include <windows.h>
 #include <xinput.h>
@@ -20,6 +22,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "shared/ProcessRecord.h"
 
 int main(int argc, char** argv) {
     bool ex = false, enableToggle = false, oldRecord = false, freeHalfway = false, tight = false;
@@ -72,15 +76,29 @@ int main(int argc, char** argv) {
     XINPUT_CAPABILITIES capabilities;
     std::printf("capabilities %lu\n", getCapabilities(0, XINPUT_FLAG_GAMEPAD, &capabilities));
 
+    if (tight) {
+        // The copy decides only once its watcher has started: the record shows its first turn.
+        char name[64];
+        std::snprintf(name, sizeof name, "Local\\StickShift.%lu", GetCurrentProcessId());
+        const HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name);
+        const auto* record = static_cast<const ProcessRecord*>(
+            mapping != nullptr ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(ProcessRecord))
+                               : nullptr);
+        for (int wait = 0; record != nullptr && record->lastTurn == 0 && wait < 1000; ++wait)
+            Sleep(10);
+        if (record == nullptr || record->lastTurn == 0)
+            return 3;
+    }
     XINPUT_STATE state = {};
     DWORD result = ERROR_DEVICE_NOT_CONNECTED;
     DWORD lastPacket = 0;
     WORD lastButtons = 0;
     int firstButtons = -1, disabledAt = -1;
     const int reads = std::atoi(argv[1]);
-    const ULONGLONG until = GetTickCount64() + 10 * static_cast<ULONGLONG>(reads);
+    const ULONGLONG until = GetTickCount64() + 10000;
     long beyond = -1, toClick = -1;
-    for (int read = 0; tight ? GetTickCount64() < until : read < reads; ++read) {
+    bool backAtRest = false;
+    for (int read = 0; tight ? !backAtRest && GetTickCount64() < until : read < reads; ++read) {
         if (freeHalfway && read == reads / 2) {
             char path[MAX_PATH];
             GetModuleFileNameA(library, path, MAX_PATH);
@@ -105,6 +123,7 @@ int main(int argc, char** argv) {
         if (tight && beyond >= 0 && toClick < 0 &&
             (state.Gamepad.wButtons & XINPUT_GAMEPAD_LEFT_THUMB) != 0)
             toClick = read - beyond;
+        backAtRest = beyond >= 0 && result == ERROR_SUCCESS && x == 0 && y == 0;
         if (tight)
             continue;
         if (enableToggle && enable != nullptr && disabledAt < 0 && firstButtons >= 0 &&
