@@ -157,34 +157,39 @@ bool HoldableKeyAt(std::size_t index, HoldableKey& key) {
     return KeyFromName(name, key);
 }
 
-bool KeyModeFromName(const wchar_t (&text)[KeyNameCapacity], KeyMode& mode) {
-    mode = HoldMode;
+namespace {
+
+// Which of `count` names `text` spells, letter case and blanks around it aside: its index, or
+// -1, also for a text that fills its buffer (perhaps cut short). `blank`: nothing but blanks.
+template <std::size_t count>
+int NameIndex(const wchar_t (&text)[KeyNameCapacity], const char* const (&names)[count],
+              bool& blank) {
     const wchar_t* name;
     std::size_t length;
+    blank = false;
     if (!TrimmedName(text, name, length))
-        return false;
-    for (int named = HoldMode; named <= ToggleMode; ++named) {
-        if (Spells(name, length, ModeNames[named])) {
-            mode = static_cast<KeyMode>(named);
-            return true;
-        }
-    }
-    return false;
+        return -1;
+    blank = length == 0;
+    for (std::size_t named = 0; named < count; ++named)
+        if (Spells(name, length, names[named]))
+            return static_cast<int>(named);
+    return -1;
+}
+
+} // namespace
+
+bool KeyModeFromName(const wchar_t (&text)[KeyNameCapacity], KeyMode& mode) {
+    bool blank;
+    const int named = NameIndex(text, ModeNames, blank);
+    mode = named < 0 ? HoldMode : static_cast<KeyMode>(named);
+    return named >= 0;
 }
 
 bool PauseTriggerFromName(const wchar_t (&text)[KeyNameCapacity], PauseTrigger& trigger) {
-    trigger = PauseNever;
-    const wchar_t* name;
-    std::size_t length;
-    if (!TrimmedName(text, name, length))
-        return false;
-    for (int named = PauseNever; named <= PauseBoth; ++named) {
-        if (Spells(name, length, TriggerNames[named])) {
-            trigger = static_cast<PauseTrigger>(named);
-            return true;
-        }
-    }
-    return length == 0;
+    bool blank;
+    const int named = NameIndex(text, TriggerNames, blank);
+    trigger = named < 0 ? PauseNever : static_cast<PauseTrigger>(named);
+    return named >= 0 || blank;
 }
 
 const char* PauseTriggerName(PauseTrigger trigger) {
