@@ -19,6 +19,15 @@ std::wstring SettingsPathFor(const std::wstring& modulePath, const wchar_t* file
     return settings;
 }
 
+// A name as the profile routine leaves it in the buffer the settings code reads, junk after it.
+struct NameBuffer {
+    wchar_t text[KeyNameCapacity];
+    explicit NameBuffer(const wchar_t* name) {
+        std::wmemset(text, L'#', KeyNameCapacity);
+        std::wmemcpy(text, name, std::wcslen(name) + 1);
+    }
+};
+
 } // namespace
 
 TEST(PercentToStickUnits, WorkedConversionsTruncateTowardZero) {
@@ -141,11 +150,9 @@ TEST(KeyFromName, EveryNameLetterCaseBlanksAndWhatNamesNoKey) {
         {L"LShift         ", false, 0xA0, false, "LShift"},
     };
     for (const auto& c : cases) {
-        wchar_t text[KeyNameCapacity];
-        std::wmemset(text, L'#', KeyNameCapacity);
-        std::wmemcpy(text, c.text, std::wcslen(c.text) + 1);
+        NameBuffer text(c.text);
         HoldableKey key;
-        EXPECT_EQ(KeyFromName(text, key), c.known) << c.name;
+        EXPECT_EQ(KeyFromName(text.text, key), c.known) << c.name;
         EXPECT_EQ(key.virtualKey, c.virtualKey) << c.name;
         EXPECT_EQ(key.extended, c.extended) << c.name;
         EXPECT_STREQ(key.name, c.name);
@@ -182,11 +189,9 @@ TEST(KeyModeFromName, HoldTapToggleInAnyCaseOrHold) {
         {L"Toggle         ", false, HoldMode}, // fills the buffer: perhaps cut short
     };
     for (const auto& c : cases) {
-        wchar_t text[KeyNameCapacity];
-        std::wmemset(text, L'#', KeyNameCapacity);
-        std::wmemcpy(text, c.text, std::wcslen(c.text) + 1);
+        NameBuffer text(c.text);
         KeyMode mode = ToggleMode;
-        EXPECT_EQ(KeyModeFromName(text, mode), c.known) << KeyModeName(c.mode);
+        EXPECT_EQ(KeyModeFromName(text.text, mode), c.known) << KeyModeName(c.mode);
         EXPECT_EQ(mode, c.mode);
     }
 }
@@ -216,11 +221,10 @@ TEST(PauseTriggerFromName, LeftRightBothOrNone) {
         {L"1", false, PauseNever},  {L"Left           ", false, PauseNever}, // perhaps cut short
     };
     for (const auto& c : cases) {
-        wchar_t text[KeyNameCapacity];
-        std::wmemset(text, L'#', KeyNameCapacity);
-        std::wmemcpy(text, c.text, std::wcslen(c.text) + 1);
+        NameBuffer text(c.text);
         PauseTrigger trigger = PauseBoth;
-        EXPECT_EQ(PauseTriggerFromName(text, trigger), c.usable) << PauseTriggerName(c.trigger);
+        EXPECT_EQ(PauseTriggerFromName(text.text, trigger), c.usable)
+            << PauseTriggerName(c.trigger);
         EXPECT_EQ(trigger, c.trigger);
     }
 }
