@@ -85,15 +85,14 @@ std::vector<std::string> SettingsSurprises(const wchar_t* settingsPath, Unusable
     const auto text = [settingsPath](const wchar_t* key) {
         return Utf8(ValueText(settingsPath, key));
     };
-    const auto notANumber = [settingsPath](const wchar_t* key) {
-        return InFile(settingsPath, key) && !IsWholeNumber(ValueText(settingsPath, key).c_str());
+    // A percentage that is not a number, with what it reads as.
+    const auto sayIfNotANumber = [&](const wchar_t* key, std::int32_t stickUnits) {
+        if (InFile(settingsPath, key) && !IsWholeNumber(ValueText(settingsPath, key).c_str()))
+            lines.push_back(Line("%ls \"%s\" is not a number: it reads as %.1f %%", key,
+                                 text(key).c_str(), Percent(stickUnits)));
     };
-    if (notANumber(ThresholdOnKey))
-        lines.push_back(Line("%ls \"%s\" is not a number: it reads as %.1f %%", ThresholdOnKey,
-                             text(ThresholdOnKey).c_str(), Percent(ThresholdOn)));
-    if (notANumber(ThresholdOffKey))
-        lines.push_back(Line("%ls \"%s\" is not a number: it reads as %.1f %%", ThresholdOffKey,
-                             text(ThresholdOffKey).c_str(), Percent(ThresholdOff)));
+    sayIfNotANumber(ThresholdOnKey, ThresholdOn);
+    sayIfNotANumber(ThresholdOffKey, ThresholdOff);
     if (SquareThreshold(ThresholdOff) > SquareThreshold(ThresholdOn))
         lines.push_back(Line("%ls lies beyond %ls: the key goes down and up on every poll while "
                              "the stick is between the two circles",
@@ -121,12 +120,8 @@ std::vector<std::string> SettingsSurprises(const wchar_t* settingsPath, Unusable
         lines.push_back(Line("%ls \"%s\" is not a key StickShift knows: there is no inner ring",
                              InnerKeyKey, text(InnerKeyKey).c_str()));
     if (InnerRing || unusable.innerRing != InnerRingUsed) {
-        if (notANumber(InnerOnKey))
-            lines.push_back(Line("%ls \"%s\" is not a number: it reads as %.1f %%", InnerOnKey,
-                                 text(InnerOnKey).c_str(), Percent(InnerOn)));
-        if (notANumber(InnerOffKey))
-            lines.push_back(Line("%ls \"%s\" is not a number: it reads as %.1f %%", InnerOffKey,
-                                 text(InnerOffKey).c_str(), Percent(InnerOff)));
+        sayIfNotANumber(InnerOnKey, InnerOn);
+        sayIfNotANumber(InnerOffKey, InnerOff);
     }
     if (unusable.innerRing == InnerRingSameKey)
         lines.push_back(Line("%ls is the Key itself: there is no inner ring", InnerKeyKey));
